@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs everything the build, the program and the tests need on a fresh Debian 12 machine.
+# Safe to run again: apt-get skips what is already there.
+set -euo pipefail
+
+packages=(
+  build-essential cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev
+  qt6-base-dev libgl-dev
+  librtmidi-dev libfluidsynth-dev
+  # jackd2's headers by name: the synth and MIDI headers would otherwise pull JACK 1 and drop jackd2.
+  libjack-jackd2-dev jackd2
+  timgm6mb-soundfont
+  xvfb xdotool x11-utils imagemagick
+  fonts-dejavu-core
+  xdg-utils
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -ne 0 ] && sudo="sudo"
+# jackd2 asks whether to enable realtime scheduling; answer it before it can prompt.
+echo "jackd2 jackd/tweak_rt_limits boolean false" | $sudo debconf-set-selections
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,16 @@
+// The life of the output device: the Devices menu, opening and closing, and the device,
+// channel, program and reset commands. Every command here ends with a whole-window redraw.
+#pragma once
+
+#include <cstdint>
+
+void fillDevicesMenu(int32_t deviceCount);
+void openDevice();
+void closeDevice();
+void openDeviceAtStart();
+void toggleActive();                     // command 101
+bool isDeviceCommand(int32_t commandId); // 1999 (with a mapper item) and 2000 + n
+void selectDevice(int32_t commandId);
+void selectChannel(int32_t commandId);   // 500..515
+void selectProgram(int32_t commandId);   // 301..428
+void resetCommand();                     // command 110

@@ -1,0 +1,148 @@
+// The services the core asks of the outside world. Each front end implements every function
+// here once (src/platform/qt/, src/platform/win32/), and the recording fake in tests/ does too.
+// Nothing else crosses the line between the core and a platform: the core includes no toolkit
+// header, and a front end makes no musical or geometric decision of its own.
+//
+// There is one main window per process, so the window, its menu, its bars and its drawing
+// surfaces are implied rather than passed as handles.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "display/rect.h"
+
+namespace plat {
+
+// ---- MIDI output -------------------------------------------------------------------------
+// Device ids: -1 is the mapper (the system's default route), 0..count-1 the numbered devices.
+
+using MidiHandle = std::uintptr_t;  // opaque; 0 never names an open port
+
+int32_t midiOutCount();
+// Fills name (at most 31 characters and a terminator) with the device's product name.
+// Returns false when the device (or, for -1, a mapper) does not exist.
+bool midiOutProductName(int32_t deviceId, char (&name)[32]);
+bool midiOutOpen(int32_t deviceId, MidiHandle& handle);
+void midiOutSend(MidiHandle handle, uint32_t word);
+void midiOutClose(MidiHandle handle);
+
+// ---- Menus (items addressed by command id) -----------------------------------------------
+
+void menuCheck(int32_t commandId, bool checked);
+// Replaces an item's text and enabled state; a replaced item carries no check mark.
+void menuSetItem(int32_t commandId, const char* text, bool grayed);
+// Appends a plain item at the end of the Devices popup.
+void menuAppendDevice(int32_t commandId, const char* text);
+
+// ---- Dialogs -----------------------------------------------------------------------------
+
+enum class BoxStyle : uint8_t {
+  ErrorOk,             // error icon, OK
+  WarningOk,           // warning icon, OK
+  WarningRetryCancel,  // warning icon, Retry and Cancel
+  PlainOk,             // no icon, OK
+};
+enum class BoxAnswer : uint8_t { Ok, Retry, Cancel };
+enum class BeepKind : uint8_t { Error, Warning };
+
+void beep(BeepKind kind);
+// Modal, owned by the main window, captioned with the program's caption.
+BoxAnswer messageBox(const char* text, BoxStyle style);
+
+// ---- Main window -------------------------------------------------------------------------
+
+// Outer rectangle in screen coordinates, as the window is now.
+Rect windowRect();
+// Outer rectangle the window has when restored: the same as windowRect() unless the window is
+// minimised or maximised. This is what is worth remembering across runs.
+Rect windowNormalRect();
+// Work areas of the attached monitors, for keeping a restored window within reach.
+// Writes at most capacity rectangles and returns how many there are.
+int32_t screenWorkAreas(Rect* areas, int32_t capacity);
+// Moves and sizes the outer window; width and height include frame, caption and menu bar.
+void windowMove(int32_t left, int32_t top, int32_t width, int32_t height, bool repaint);
+void windowSetTopmost(bool topmost);
+// Destroys the main window; the front end runs the core's shutdown sequence synchronously.
+void windowDestroy();
+// Asks the main window to close as its close box does (which destroys it), synchronously.
+void windowClose();
+// Ends the event loop once control returns to it, with this exit code.
+void postQuit(int32_t exitCode);
+int32_t menuBarHeight();
+// Marks the whole client area for repainting, erased to the background colour first.
+void invalidateClient();
+
+// ---- Timer -------------------------------------------------------------------------------
+
+bool timerStart(int32_t id, int32_t periodMs);
+void timerStop(int32_t id);
+
+// ---- Mouse -------------------------------------------------------------------------------
+
+void mouseCapture();
+void mouseRelease();
+
+// ---- Drawing surface ---------------------------------------------------------------------
+
+using Surface = std::uintptr_t;
+using Font = std::uintptr_t;  // 0 is "no font"
+
+enum class Brush : uint8_t { Black, White };
+enum class Colour : uint8_t { Black, White };
+
+struct TextSize {
+  int32_t width;
+  int32_t height;
+};
+
+// A surface on the main window's client area, carrying the default interface font.
+Surface surfaceGet();
+void surfaceRelease(Surface surface);
+// The surface of a paint pass; the invalid region has already been erased when asked for.
+Surface paintBegin();
+void paintEnd(Surface surface);
+
+// A proportional sans-serif font: height is the cell height, width the average character width.
+Font fontCreate(int32_t height, int32_t width, int32_t weight);
+// Returns the font that was selected before.
+Font fontSelect(Surface surface, Font font);
+void fontDelete(Font font);
+TextSize textExtent(Surface surface, const char* text);
+void fillRect(Surface surface, const Rect& rect, Brush brush);
+// A one-pixel line along the inside of rect.
+void frameRect(Surface surface, const Rect& rect, Brush brush);
+// One line, centred both ways in rect, on an opaque background of the given colour.
+void drawCentredText(Surface surface, const char* text, const Rect& rect, Colour text_colour,
+                     Colour background);
+
+// ---- Scroll bars (the three control bars) ------------------------------------------------
+
+enum class Bar : uint8_t { Velocity = 0, Modulation = 1, PitchBend = 2 };
+
+void barCreate(Bar bar, bool vertical);
+void barSetRange(Bar bar, int32_t minimum, int32_t maximum, bool redraw);
+void barSetPosition(Bar bar, int32_t position, bool redraw);
+void barShow(Bar bar, bool visible);
+void barMove(Bar bar, int32_t x, int32_t y, int32_t width, int32_t height);
+// Gives the keyboard focus back to the main window, so note keys keep reaching it.
+void focusMainWindow();
+
+// ---- Help and the web --------------------------------------------------------------------
+
+void helpOpenContents(const char* helpPath);
+void helpOpenOwnHelp();
+void helpQuit(const char* helpPath);
+void openUrl(const char* url);
+
+// ---- Locations ---------------------------------------------------------------------------
+
+// The executable's full path, cut to capacity - 1 characters and always terminated.
+// Returns the number of characters written.
+std::size_t executablePath(char* buffer, std::size_t capacity);
+// A path whose directory part (up to its last separator) is where the settings file lives:
+// the executable's own path on Windows, a file name inside the user's configuration folder on
+// Linux. Same contract as executablePath.
+std::size_t settingsBasePath(char* buffer, std::size_t capacity);
+
+}  // namespace plat

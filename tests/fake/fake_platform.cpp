@@ -1,0 +1,422 @@
+#include "fake/fake_platform.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/app_state.h"
+#include "app/main_window.h"
+#include "app/menu_table.h"
+#include "display/key_geometry.h"
+#include "midi/short_message.h"
+
+namespace fake {
+namespace {
+
+Script gScript;
+World gWorld;
+int32_t gClientWidth = -1;  // last client size told to the core; -1 before the first
+int32_t gClientHeight = -1;
+
+void log(const std::string& line) { gWorld.calls.push_back(line); }
+
+std::string num(int64_t v) { return std::to_string(v); }
+
+std::string rectText(const Rect& r) {
+  return num(r.left) + " " + num(r.top) + " " + num(r.right) + " " + num(r.bottom);
+}
+
+const char* boxStyleName(plat::BoxStyle s) {
+  switch (s) {
+    case plat::BoxStyle::ErrorOk: return "error-ok";
+    case plat::BoxStyle::WarningOk: return "warning-ok";
+    case plat::BoxStyle::WarningRetryCancel: return "warning-retry-cancel";
+    case plat::BoxStyle::PlainOk: return "plain-ok";
+  }
+  return "?";
+}
+
+std::string escaped(const char* text) {
+  std::string out;
+  for (const char* p = text; p != nullptr && *p != '\0'; ++p) out += (*p == '\n') ? std::string("\\n") : std::string(1, *p);
+  return out;
+}
+
+void buildMenuModel() {
+  gWorld.menu.clear();
+  for (const MenuEntry& e : menuTable()) {
+    if (e.kind == MenuKind::Item) gWorld.menu[e.id] = MenuItemState{e.text, e.checked, false};
+  }
+}
+
+int32_t barIndex(plat::Bar bar) { return static_cast<int32_t>(bar); }
+
+std::size_t copyCut(const std::string& source, char* buffer, std::size_t capacity) {
+  if (capacity == 0) return 0;
+  std::size_t n = std::min(source.size(), capacity - 1);
+  std::memcpy(buffer, source.data(), n);
+  buffer[n] = '\0';
+  return n;
+}
+
+}  // namespace
+
+Script& script() { return gScript; }
+World& world() { return gWorld; }
+
+void reset() {
+  gScript = Script{};
+  gWorld = World{};
+  gClientWidth = -1;
+  gClientHeight = -1;
+  resetAppState();
+  buildMenuModel();
+}
+
+std::vector<std::string> callsOf(const std::string& op) {
+  std::vector<std::string> out;
+  for (const std::string& c : gWorld.calls) {
+    if (c == op || c.rfind(op + " ", 0) == 0) out.push_back(c);
+  }
+  return out;
+}
+
+void clearLog() {
+  gWorld.calls.clear();
+  gWorld.sent.clear();
+}
+
+std::string triple(uint32_t word) {
+  char buf[16];
+  std::snprintf(buf, sizeof buf, "%02X %02X %02X", static_cast<unsigned>(word & 0xFFu),
+                static_cast<unsigned>((word >> 8) & 0xFFu), static_cast<unsigned>((word >> 16) & 0xFFu));
+  return buf;
+}
+
+std::vector<std::string> sentTriples() {
+  std::vector<std::string> out;
+  for (uint32_t w : gWorld.sent) out.push_back(triple(w));
+  return out;
+}
+
+bool isChecked(int32_t id) {
+  auto it = gWorld.menu.find(id);
+  return it != gWorld.menu.end() && it->second.checked;
+}
+
+std::string itemText(int32_t id) {
+  auto it = gWorld.menu.find(id);
+  return it == gWorld.menu.end() ? std::string() : it->second.text;
+}
+
+bool isGrayed(int32_t id) {
+  auto it = gWorld.menu.find(id);
+  return it != gWorld.menu.end() && it->second.grayed;
+}
+
+std::vector<int32_t> checkedIn(int32_t first, int32_t last) {
+  std::vector<int32_t> out;
+  for (const auto& [id, item] : gWorld.menu) {
+    if (id >= first && id <= last && item.checked) out.push_back(id);
+  }
+  return out;
+}
+
+}  // namespace fake
+
+using fake::gClientHeight;
+using fake::gClientWidth;
+using fake::gScript;
+using fake::gWorld;
+
+namespace plat {
+
+// ---- MIDI --------------------------------------------------------------------------------
+
+int32_t midiOutCount() {
+  fake::log("midiOutCount");
+  return gScript.deviceCount;
+}
+
+bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
+  fake::log("midiOutProductName " + fake::num(deviceId));
+  std::string text;
+  if (deviceId == -1) {
+    if (!gScript.mapperPresent) return false;
+    text = "MIDI Mapper";
+  } else if (deviceId >= 0 && deviceId < gScript.deviceCount) {
+    text = "Synth " + fake::num(deviceId);
+  } else {
+    return false;
+  }
+  fake::copyCut(text, name, sizeof name);
+  return true;
+}
+
+bool midiOutOpen(int32_t deviceId, MidiHandle& handle) {
+  fake::log("midiOutOpen " + fake::num(deviceId));
+  bool exists = (deviceId == -1 && gScript.mapperPresent) || (deviceId >= 0 && deviceId < gScript.deviceCount);
+  if (!exists || gScript.failingOpens.count(deviceId) != 0) return false;
+  handle = static_cast<MidiHandle>(deviceId + 100);
+  gWorld.openPorts.insert(handle);
+  return true;
+}
+
+void midiOutSend(MidiHandle handle, uint32_t word) {
+  fake::log("midiOutSend " + fake::triple(word));
+  if (gWorld.openPorts.count(handle) == 0) {
+    ++gWorld.sendsOnClosedPort;
+    return;
+  }
+  gWorld.sent.push_back(word);
+}
+
+void midiOutClose(MidiHandle handle) {
+  fake::log("midiOutClose");
+  gWorld.openPorts.erase(handle);
+}
+
+// ---- Menus -------------------------------------------------------------------------------
+
+void menuCheck(int32_t id, bool checked) {
+  fake::log("menuCheck " + fake::num(id) + (checked ? " on" : " off"));
+  auto it = gWorld.menu.find(id);
+  if (it != gWorld.menu.end()) it->second.checked = checked;
+}
+
+void menuSetItem(int32_t id, const char* text, bool grayed) {
+  fake::log("menuSetItem " + fake::num(id) + " " + text + (grayed ? " grayed" : ""));
+  auto it = gWorld.menu.find(id);
+  if (it != gWorld.menu.end()) it->second = fake::MenuItemState{text, false, grayed};
+}
+
+void menuAppendDevice(int32_t id, const char* text) {
+  fake::log("menuAppendDevice " + fake::num(id) + " " + text);
+  gWorld.menu[id] = fake::MenuItemState{text, false, false};
+  gWorld.deviceItems.push_back(id);
+}
+
+// ---- Dialogs -----------------------------------------------------------------------------
+
+void beep(BeepKind kind) { fake::log(std::string("beep ") + (kind == BeepKind::Error ? "error" : "warning")); }
+
+BoxAnswer messageBox(const char* text, BoxStyle style) {
+  fake::log(std::string("messageBox ") + fake::boxStyleName(style) + " " + fake::escaped(text));
+  if (!gScript.boxAnswers.empty()) {
+    BoxAnswer a = gScript.boxAnswers.front();
+    gScript.boxAnswers.erase(gScript.boxAnswers.begin());
+    return a;
+  }
+  return style == BoxStyle::WarningRetryCancel ? BoxAnswer::Cancel : BoxAnswer::Ok;
+}
+
+// ---- Window ------------------------------------------------------------------------------
+
+Rect windowRect() {
+  fake::log("windowRect");
+  return gScript.minimised ? gScript.minimisedRect : gWorld.window;
+}
+
+Rect windowNormalRect() {
+  fake::log("windowNormalRect");
+  return gWorld.window;
+}
+
+int32_t screenWorkAreas(Rect* areas, int32_t capacity) {
+  int32_t n = static_cast<int32_t>(gScript.workAreas.size());
+  for (int32_t i = 0; i < n && i < capacity; ++i) areas[i] = gScript.workAreas[static_cast<std::size_t>(i)];
+  return n;
+}
+
+void windowMove(int32_t left, int32_t top, int32_t width, int32_t height, bool repaint) {
+  fake::log("windowMove " + fake::num(left) + " " + fake::num(top) + " " + fake::num(width) + " " +
+            fake::num(height) + (repaint ? " repaint" : ""));
+  if (gWorld.destroyed) return;
+  gWorld.window = Rect{left, top, left + width, top + height};
+  // As a window system does, a change of client size is told to the window at once.
+  int32_t cw = std::max(0, width - gScript.frameWidth);
+  int32_t ch = std::max(0, height - gScript.frameHeight - gScript.menuHeight);
+  if (cw != gClientWidth || ch != gClientHeight) {
+    gClientWidth = cw;
+    gClientHeight = ch;
+    applyClientSize(static_cast<uint16_t>(cw), static_cast<uint16_t>(ch));
+  }
+}
+
+void windowSetTopmost(bool topmost) {
+  fake::log(std::string("windowSetTopmost ") + (topmost ? "on" : "off"));
+  gWorld.topmost = topmost;
+}
+
+void windowDestroy() {
+  fake::log("windowDestroy");
+  if (gWorld.destroyed) return;
+  gWorld.destroyed = true;
+  onDestroy();
+}
+
+void windowClose() {
+  fake::log("windowClose");
+  windowDestroy();
+}
+
+void postQuit(int32_t exitCode) {
+  fake::log("postQuit " + fake::num(exitCode));
+  gWorld.quitPosted = true;
+  gWorld.exitCode = exitCode;
+}
+
+int32_t menuBarHeight() { return gScript.menuHeight; }
+
+void invalidateClient() { fake::log("invalidateClient"); }
+
+// ---- Timer -------------------------------------------------------------------------------
+
+bool timerStart(int32_t id, int32_t periodMs) {
+  fake::log("timerStart " + fake::num(id) + " " + fake::num(periodMs));
+  if (gScript.timerFailures > 0) {
+    --gScript.timerFailures;
+    return false;
+  }
+  gWorld.timerRunning = true;
+  return true;
+}
+
+void timerStop(int32_t id) {
+  fake::log("timerStop " + fake::num(id));
+  gWorld.timerRunning = false;
+}
+
+// ---- Mouse -------------------------------------------------------------------------------
+
+void mouseCapture() {
+  fake::log("mouseCapture");
+  gWorld.captured = true;
+}
+
+void mouseRelease() {
+  fake::log("mouseRelease");
+  gWorld.captured = false;
+}
+
+// ---- Drawing -----------------------------------------------------------------------------
+
+Surface surfaceGet() {
+  Surface s = gWorld.nextSurface++;
+  fake::log("surfaceGet " + fake::num(static_cast<int64_t>(s)));
+  ++gWorld.liveSurfaces;
+  gWorld.selectedFont[s] = 0;
+  return s;
+}
+
+void surfaceRelease(Surface s) {
+  fake::log("surfaceRelease " + fake::num(static_cast<int64_t>(s)));
+  --gWorld.liveSurfaces;
+}
+
+Surface paintBegin() {
+  Surface s = gWorld.nextSurface++;
+  fake::log("paintBegin " + fake::num(static_cast<int64_t>(s)));
+  ++gWorld.liveSurfaces;
+  gWorld.selectedFont[s] = 0;
+  return s;
+}
+
+void paintEnd(Surface s) {
+  fake::log("paintEnd " + fake::num(static_cast<int64_t>(s)));
+  --gWorld.liveSurfaces;
+}
+
+Font fontCreate(int32_t height, int32_t width, int32_t weight) {
+  Font f = gWorld.nextFont++;
+  fake::log("fontCreate " + fake::num(height) + " " + fake::num(width) + " " + fake::num(weight));
+  gWorld.liveFonts.insert(f);
+  gWorld.fontSizes[f] = TextSize{width, height};
+  return f;
+}
+
+Font fontSelect(Surface s, Font font) {
+  fake::log("fontSelect " + fake::num(static_cast<int64_t>(font)));
+  Font previous = gWorld.selectedFont[s];
+  gWorld.selectedFont[s] = font;
+  return previous;
+}
+
+void fontDelete(Font font) {
+  fake::log("fontDelete " + fake::num(static_cast<int64_t>(font)));
+  gWorld.liveFonts.erase(font);
+}
+
+TextSize textExtent(Surface s, const char* text) {
+  fake::log(std::string("textExtent ") + text);
+  Font f = gWorld.selectedFont[s];
+  if (f == 0) return gScript.systemM;
+  TextSize size = gWorld.fontSizes[f];
+  return TextSize{2 * size.width + 1, size.height};
+}
+
+void fillRect(Surface, const Rect& r, Brush brush) {
+  fake::log("fillRect " + fake::rectText(r) + (brush == Brush::Black ? " black" : " white"));
+}
+
+void frameRect(Surface, const Rect& r, Brush brush) {
+  fake::log("frameRect " + fake::rectText(r) + (brush == Brush::Black ? " black" : " white"));
+}
+
+void drawCentredText(Surface, const char* text, const Rect& r, Colour textColour, Colour background) {
+  fake::log(std::string("drawText \"") + text + "\" " + fake::rectText(r) +
+            (textColour == Colour::Black ? " black" : " white") + (background == Colour::Black ? "/black" : "/white"));
+}
+
+// ---- Bars --------------------------------------------------------------------------------
+
+void barCreate(Bar bar, bool vertical) {
+  fake::log("barCreate " + fake::num(fake::barIndex(bar)) + (vertical ? " vertical" : " horizontal"));
+  fake::BarState& b = gWorld.bars[fake::barIndex(bar)];
+  b = fake::BarState{};
+  b.exists = true;
+  b.vertical = vertical;
+}
+
+void barSetRange(Bar bar, int32_t minimum, int32_t maximum, bool redraw) {
+  fake::log("barSetRange " + fake::num(fake::barIndex(bar)) + " " + fake::num(minimum) + " " + fake::num(maximum) +
+            (redraw ? " redraw" : ""));
+  gWorld.bars[fake::barIndex(bar)].minimum = minimum;
+  gWorld.bars[fake::barIndex(bar)].maximum = maximum;
+}
+
+void barSetPosition(Bar bar, int32_t position, bool redraw) {
+  fake::log("barSetPosition " + fake::num(fake::barIndex(bar)) + " " + fake::num(position) + (redraw ? " redraw" : ""));
+  gWorld.bars[fake::barIndex(bar)].position = position;
+}
+
+void barShow(Bar bar, bool visible) {
+  fake::log("barShow " + fake::num(fake::barIndex(bar)) + (visible ? " on" : " off"));
+  gWorld.bars[fake::barIndex(bar)].visible = visible;
+}
+
+void barMove(Bar bar, int32_t x, int32_t y, int32_t width, int32_t height) {
+  fake::log("barMove " + fake::num(fake::barIndex(bar)) + " " + fake::num(x) + " " + fake::num(y) + " " +
+            fake::num(width) + " " + fake::num(height));
+  gWorld.bars[fake::barIndex(bar)].place = Rect{x, y, x + width, y + height};
+}
+
+void focusMainWindow() { fake::log("focusMainWindow"); }
+
+// ---- Help, web, locations ----------------------------------------------------------------
+
+void helpOpenContents(const char* path) { fake::log(std::string("helpOpenContents ") + path); }
+void helpOpenOwnHelp() { fake::log("helpOpenOwnHelp"); }
+void helpQuit(const char* path) { fake::log(std::string("helpQuit ") + path); }
+void openUrl(const char* url) { fake::log(std::string("openUrl ") + url); }
+
+std::size_t executablePath(char* buffer, std::size_t capacity) {
+  return fake::copyCut(gScript.executablePath, buffer, capacity);
+}
+
+std::size_t settingsBasePath(char* buffer, std::size_t capacity) {
+  const std::string& base = gScript.settingsBasePath.empty() ? gScript.executablePath : gScript.settingsBasePath;
+  return fake::copyCut(base, buffer, capacity);
+}
+
+}  // namespace plat
