@@ -1,0 +1,57 @@
+#include "app/window_placement.h"
+
+#include <algorithm>
+#include <cstdint>
+
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int32_t kMaxScreens = 16;
+constexpr int64_t kTitleStrip = 24;       // rows at the top that must be on a screen to drag it
+constexpr int64_t kMinVisibleWidth = 48;  // ... over at least this many pixels
+constexpr int64_t kFirstWidth = 400;
+constexpr int64_t kFirstHeight = 200;
+constexpr int64_t kInset = 100;           // where a window brought back lands, as on a first start
+
+int32_t toInt32(int64_t v) {
+  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+bool titleStripVisible(int64_t left, int64_t top, int64_t right, const Rect& area) {
+  int64_t overlapWidth = std::min<int64_t>(right, area.right) - std::max<int64_t>(left, area.left);
+  int64_t overlapHeight = std::min<int64_t>(top + kTitleStrip, area.bottom) - std::max<int64_t>(top, area.top);
+  return overlapWidth >= std::min<int64_t>(kMinVisibleWidth, right - left) && overlapHeight > 0 && top >= area.top;
+}
+
+}  // namespace
+
+Rect reachableWindowRect(const Rect& saved) {
+  // 64-bit, so right - left of any stored pair cannot overflow.
+  int64_t left = saved.left, top = saved.top;
+  int64_t width = int64_t{saved.right} - saved.left;
+  int64_t height = int64_t{saved.bottom} - saved.top;
+  bool sizeUsable = width > 0 && height > 0;
+
+  Rect areas[kMaxScreens];
+  int32_t count = std::min(plat::screenWorkAreas(areas, kMaxScreens), kMaxScreens);
+  if (count <= 0) return saved;  // nothing known about the screens: keep what was saved
+
+  if (sizeUsable) {
+    for (int32_t i = 0; i < count; ++i) {
+      if (titleStripVisible(left, top, left + width, areas[i])) return saved;
+    }
+  } else {
+    width = kFirstWidth;
+    height = kFirstHeight;
+  }
+
+  const Rect& primary = areas[0];
+  int64_t areaWidth = int64_t{primary.right} - primary.left;
+  int64_t areaHeight = int64_t{primary.bottom} - primary.top;
+  width = std::min(width, std::max<int64_t>(areaWidth, 1));
+  height = std::min(height, std::max<int64_t>(areaHeight, 1));
+  int64_t newLeft = primary.left + std::clamp<int64_t>(areaWidth - width, 0, kInset);
+  int64_t newTop = primary.top + std::clamp<int64_t>(areaHeight - height, 0, kInset);
+  return Rect{toInt32(newLeft), toInt32(newTop), toInt32(newLeft + width), toInt32(newTop + height)};
+}

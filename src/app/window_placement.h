@@ -1,0 +1,9 @@
+// Keeping a restored window within the player's reach.
+#pragma once
+
+#include "display/rect.h"
+
+// The saved rectangle itself when its title strip lies on one of the screens' work areas;
+// otherwise the same size (limited to the primary work area) moved onto the primary work area.
+// A rectangle with no width or height (a damaged settings file) becomes the first-start size.
+Rect reachableWindowRect(const Rect& saved);
