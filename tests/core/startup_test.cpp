@@ -1,0 +1,275 @@
+// Starting and closing the program as a user does, through the recording platform: what the
+// window, the menu, the output device and the settings file show afterwards.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "app/dispatch.h"
+#include "app/main_window.h"
+#include "fake/fake_platform.h"
+#include "settings/settings_file.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class Startup : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake::reset();
+    char tmpl[] = "/tmp/plinkett-startup-XXXXXX";
+    dir_ = mkdtemp(tmpl);
+    fake::script().settingsBasePath = dir_ + "/plinkett";
+  }
+  void TearDown() override { fs::remove_all(dir_); }
+
+  std::string settingsFile() const { return dir_ + "/PLINKETT.SET"; }
+
+  void writeSettings(const PersistedSettings& s) {
+    auto bytes = encodeSettings(s);
+    std::ofstream(settingsFile(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+  }
+
+  std::vector<uint8_t> readSettings() const {
+    std::ifstream in(settingsFile(), std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+  }
+
+  static int32_t fieldAt(const std::vector<uint8_t>& b, std::size_t offset) {
+    return static_cast<int32_t>(b[offset] | (b[offset + 1] << 8) | (b[offset + 2] << 16) |
+                                (static_cast<uint32_t>(b[offset + 3]) << 24));
+  }
+
+  std::string dir_;
+};
+
+TEST_F(Startup, FirstStartWithoutSettingsFile) {
+  onCreate();
+
+  EXPECT_EQ(fake::callsOf("windowMove"),
+            (std::vector<std::string>{"windowMove 100 100 400 200 repaint", "windowMove 100 100 400 200 repaint"}));
+  EXPECT_EQ(fake::checkedIn(cmd::kZoomSmall, cmd::kZoomBig), std::vector<int32_t>{cmd::kZoomNormal});
+  EXPECT_EQ(fake::checkedIn(cmd::kTransposeDown2, cmd::kTransposeUp2), std::vector<int32_t>{cmd::kNoTranspose});
+  EXPECT_EQ(fake::checkedIn(cmd::kFirstChannel, cmd::kLastChannel), std::vector<int32_t>{cmd::kFirstChannel});
+  EXPECT_EQ(fake::checkedIn(cmd::kLayoutPiano, cmd::kShowFlats), std::vector<int32_t>{cmd::kLayoutPiano});
+  EXPECT_EQ(fake::checkedIn(cmd::kMapperDevice, cmd::kFirstDevice + 10), std::vector<int32_t>{cmd::kMapperDevice});
+  EXPECT_FALSE(fake::isChecked(cmd::kAlwaysOnTop));
+  EXPECT_FALSE(fake::isChecked(cmd::kShowControlBars));
+  EXPECT_TRUE(fake::isChecked(cmd::kActive));
+  EXPECT_EQ(fake::callsOf("midiOutOpen"), std::vector<std::string>{"midiOutOpen -1"});
+  EXPECT_EQ(fake::sentTriples(), std::vector<std::string>{"C0 00 00"});
+  EXPECT_EQ(fake::world().deviceItems,
+            (std::vector<int32_t>{cmd::kMapperDevice, cmd::kFirstDevice, cmd::kFirstDevice + 1}));
+  EXPECT_EQ(app.shell.startupComplete, 1);
+}
+
+TEST_F(Startup, SettingsShapeTheMenuAndPlacement) {
+  PersistedSettings s;
+  s.alwaysOnTop = 5;
+  s.zoom = 2.5f;
+  s.layout = 2;
+  s.transpose = -4;
+  s.channel = 9;
+  s.windowRect = Rect{200, 150, 700, 450};
+  writeSettings(s);
+  onCreate();
+
+  // Topmost before the final move.
+  std::vector<std::string>& calls = fake::world().calls;
+  auto topmost = std::find(calls.begin(), calls.end(), "windowSetTopmost on");
+  auto finalMove = std::find(calls.begin(), calls.end(), "windowMove 200 150 500 300 repaint");
+  ASSERT_NE(topmost, calls.end());
+  ASSERT_NE(finalMove, calls.end());
+  EXPECT_LT(topmost, finalMove);
+  EXPECT_TRUE(fake::isChecked(cmd::kAlwaysOnTop));
+  EXPECT_EQ(fake::checkedIn(cmd::kZoomSmall, cmd::kZoomBig), std::vector<int32_t>{cmd::kZoomBig});
+  EXPECT_FLOAT_EQ(app.settings.zoom, 2.5f);
+  EXPECT_EQ(fake::checkedIn(cmd::kTransposeDown2, cmd::kTransposeUp2), std::vector<int32_t>{cmd::kTransposeDown1});
+  EXPECT_EQ(fake::itemText(cmd::kTransposeUp1), "4 Up");
+  EXPECT_EQ(fake::itemText(cmd::kTransposeDown1), "4 Down");
+  EXPECT_EQ(fake::itemText(cmd::kTransposeUp2), "Not available");
+  EXPECT_TRUE(fake::isGrayed(cmd::kTransposeDown2));
+  EXPECT_EQ(fake::checkedIn(cmd::kFirstChannel, cmd::kLastChannel), std::vector<int32_t>{cmd::kFirstChannel + 9});
+  EXPECT_EQ(fake::sentTriples(), std::vector<std::string>{"C9 00 00"});
+
+  // Always on Top with a stored 5 switches it off.
+  dispatchCommand(cmd::kAlwaysOnTop);
+  EXPECT_EQ(app.settings.alwaysOnTop, 0);
+  EXPECT_FALSE(fake::isChecked(cmd::kAlwaysOnTop));
+  EXPECT_FALSE(fake::world().topmost);
+}
+
+TEST_F(Startup, DamagedValuesCheckNothingOutsideTheirGroups) {
+  PersistedSettings s;
+  s.layout = 7;
+  s.transpose = 9;
+  s.channel = -3;
+  s.program = 900;
+  writeSettings(s);
+  onCreate();
+  EXPECT_TRUE(fake::checkedIn(cmd::kTransposeDown2, cmd::kTransposeUp2).empty());
+  EXPECT_TRUE(fake::checkedIn(cmd::kFirstChannel, cmd::kLastChannel).empty());
+  EXPECT_TRUE(fake::checkedIn(cmd::kLayoutPiano, cmd::kLayoutChromatic).empty());
+  for (const std::string& call : fake::callsOf("menuCheck")) {
+    int id = std::atoi(call.c_str() + 10);
+    EXPECT_TRUE(fake::world().menu.count(id) == 1) << call;
+  }
+  for (uint32_t word : fake::world().sent) EXPECT_EQ(word & 0x808000u, 0u) << fake::triple(word);
+}
+
+TEST_F(Startup, NoDeviceEndsStartWithoutTouchingTheFile) {
+  writeSettings(PersistedSettings{});
+  std::vector<uint8_t> before = readSettings();
+  fake::script().deviceCount = 0;
+  onCreate();
+
+  std::vector<std::string> calls = fake::world().calls;
+  auto beep = std::find(calls.begin(), calls.end(), "beep error");
+  auto box = std::find(calls.begin(), calls.end(), "messageBox error-ok There is no\\n MIDI output devices");
+  auto destroy = std::find(calls.begin(), calls.end(), "windowDestroy");
+  ASSERT_NE(beep, calls.end());
+  EXPECT_EQ(beep + 1, box);
+  EXPECT_EQ(box + 1, destroy);
+  EXPECT_TRUE(fake::world().quitPosted);
+  EXPECT_EQ(fake::world().exitCode, 0);
+  EXPECT_TRUE(fake::callsOf("menuAppendDevice").empty());
+  EXPECT_EQ(readSettings(), before);
+}
+
+TEST_F(Startup, TimerBoxRetriesUntilStartedOrCancelled) {
+  fake::script().timerFailures = 2;
+  fake::script().boxAnswers = {plat::BoxAnswer::Retry, plat::BoxAnswer::Retry};
+  onCreate();
+  EXPECT_EQ(fake::callsOf("timerStart").size(), 3u);
+  EXPECT_EQ(fake::callsOf("messageBox").size(), 2u);
+  EXPECT_EQ(app.shell.startupComplete, 1);
+
+  fake::reset();
+  fake::script().settingsBasePath = dir_ + "/plinkett";
+  fake::script().timerFailures = 1;
+  onCreate();  // no answer scripted: Cancel
+  EXPECT_EQ(fake::callsOf("messageBox"),
+            std::vector<std::string>{"messageBox warning-retry-cancel Too many clocks or timers!"});
+  EXPECT_TRUE(fake::callsOf("fontCreate").empty());
+  EXPECT_TRUE(fake::callsOf("midiOutCount").empty());
+  EXPECT_TRUE(fake::checkedIn(cmd::kFirstChannel, cmd::kLastChannel).empty());
+  plat::windowClose();
+  EXPECT_FALSE(fs::exists(settingsFile()));
+}
+
+TEST_F(Startup, ClosingWithTheDeviceOpenSavesThenSilencesAllChannels) {
+  onCreate();
+  fake::clearLog();
+  dispatchCommand(cmd::kExit);
+
+  std::vector<uint8_t> bytes = readSettings();
+  ASSERT_EQ(bytes.size(), 64u);
+  EXPECT_EQ(fieldAt(bytes, 36), -1);
+  EXPECT_EQ(fieldAt(bytes, 40), 1);
+  std::vector<std::string> expected;
+  for (int c = 0; c < 16; ++c) {
+    char buf[16];
+    std::snprintf(buf, sizeof buf, "B%X 7B 00", c);
+    expected.push_back(buf);
+  }
+  EXPECT_EQ(fake::sentTriples(), expected);
+  // The order of the whole shutdown: help viewer, (file), all notes off, close, fonts, timer, quit.
+  std::vector<std::string> calls = fake::world().calls;
+  auto help = std::find(calls.begin(), calls.end(), "helpQuit " + std::string(app.shell.helpPath));
+  auto close = std::find(calls.begin(), calls.end(), "midiOutClose");
+  auto fonts = std::find_if(calls.begin(), calls.end(), [](const std::string& c) { return c.rfind("fontDelete", 0) == 0; });
+  auto timer = std::find(calls.begin(), calls.end(), "timerStop 1");
+  auto quit = std::find(calls.begin(), calls.end(), "postQuit 0");
+  EXPECT_LT(help, close);
+  EXPECT_LT(close, fonts);
+  EXPECT_LT(fonts, timer);
+  EXPECT_LT(timer, quit);
+  EXPECT_NE(quit, calls.end());
+  EXPECT_TRUE(fake::world().liveFonts.empty());
+
+  // The next start opens the same device again.
+  fake::reset();
+  fake::script().settingsBasePath = dir_ + "/plinkett";
+  onCreate();
+  EXPECT_TRUE(fake::isChecked(cmd::kActive));
+}
+
+TEST_F(Startup, ClosingWithTheDeviceClosedRemembersTheChoiceWithoutOpening) {
+  onCreate();
+  dispatchCommand(cmd::kFirstDevice + 1);  // device 1
+  dispatchCommand(cmd::kActive);           // and close it
+  fake::clearLog();
+  plat::windowClose();
+  std::vector<uint8_t> bytes = readSettings();
+  EXPECT_EQ(fieldAt(bytes, 36), 1);
+  EXPECT_EQ(fieldAt(bytes, 40), 0);
+  EXPECT_TRUE(fake::world().sent.empty());
+
+  fake::reset();
+  fake::script().settingsBasePath = dir_ + "/plinkett";
+  onCreate();
+  EXPECT_FALSE(fake::isChecked(cmd::kActive));
+  EXPECT_EQ(fake::checkedIn(cmd::kMapperDevice, cmd::kFirstDevice + 10), std::vector<int32_t>{cmd::kFirstDevice + 1});
+  EXPECT_TRUE(fake::callsOf("midiOutOpen").empty());
+}
+
+TEST_F(Startup, MinimisedOrLostWindowsComeBackWithinReach) {
+  onCreate();
+  dispatchCommand(cmd::kExit);
+  // While minimised, the restored rectangle is what is kept.
+  fake::reset();
+  fake::script().settingsBasePath = dir_ + "/plinkett";
+  onCreate();
+  fake::script().minimised = true;
+  plat::windowClose();
+  std::vector<uint8_t> bytes = readSettings();
+  EXPECT_EQ(fieldAt(bytes, 16), 100);
+  EXPECT_EQ(fieldAt(bytes, 28), 300);
+
+  // A rectangle on a monitor that is gone lands on the primary screen with its size.
+  PersistedSettings s;
+  s.windowRect = Rect{3000, 200, 3500, 500};
+  writeSettings(s);
+  fake::reset();
+  fake::script().settingsBasePath = dir_ + "/plinkett";
+  onCreate();
+  EXPECT_EQ(fake::callsOf("windowMove").back(), "windowMove 100 100 500 300 repaint");
+
+  // Extreme stored edges neither overflow nor leave the window unreachable.
+  s.windowRect = Rect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
+  writeSettings(s);
+  fake::reset();
+  fake::script().settingsBasePath = dir_ + "/plinkett";
+  onCreate();
+  EXPECT_EQ(fake::callsOf("windowMove").back(), "windowMove 0 0 1920 1080 repaint");
+}
+
+TEST(HelpPath, DirectoryLengthDecidesBetweenFileAndQuestionMark) {
+  auto helpFor = [](const std::string& exe) {
+    fake::reset();
+    fake::script().executablePath = exe;
+    buildHelpPath(app.shell.helpPath, sizeof app.shell.helpPath);
+    return std::string(app.shell.helpPath);
+  };
+  EXPECT_EQ(helpFor("C:\\Plinkett\\plinkett.exe"), "C:\\Plinkett\\plinkett.hlp");
+  std::string dir115 = "C:\\" + std::string(111, 'd') + "\\";  // 115 characters with the separator
+  ASSERT_EQ(dir115.size(), 115u);
+  EXPECT_EQ(helpFor(dir115 + "p.exe"), dir115 + "plinkett.hlp");
+  std::string dir116 = "C:\\" + std::string(112, 'd') + "\\";
+  EXPECT_EQ(helpFor(dir116 + "p.exe"), dir116 + "?");
+  // A path cut at the read limit: the kept text, "?" and the terminator still fit the buffer.
+  std::string dir127 = "C:\\" + std::string(123, 'd') + "\\";
+  EXPECT_EQ(helpFor(dir127 + "plinkett.exe"), dir127 + "?");
+  EXPECT_EQ(helpFor(std::string(400, 'x')), std::string(127, 'x') + "?");
+  EXPECT_EQ(helpFor("/usr/bin/plinkett"), "/usr/bin/plinkett.hlp");
+}
+
+}  // namespace
