@@ -1,0 +1,98 @@
+#include "platform/qt/qt_canvas.h"
+
+#include <QFocusEvent>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+
+#include "display/key_drawing.h"
+#include "display/key_geometry.h"
+#include "keyboard/note_input.h"
+#include "platform/qt/qt_front_end.h"
+#include "platform/qt/qt_key_translation.h"
+
+namespace {
+
+Modifiers modifiersOf(Qt::KeyboardModifiers m) {
+  return Modifiers{(m & Qt::ShiftModifier) != 0, (m & Qt::ControlModifier) != 0};
+}
+
+// Client pixels packed as a window system packs them: x low, y high, 16 bits each.
+uint32_t packPosition(const QPoint& p) {
+  return (static_cast<uint32_t>(static_cast<uint16_t>(p.y())) << 16) | static_cast<uint16_t>(p.x());
+}
+
+}  // namespace
+
+KeyboardCanvas::KeyboardCanvas(QWidget* parent) : QWidget(parent) {
+  setFocusPolicy(Qt::StrongFocus);
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(false);
+}
+
+void KeyboardCanvas::showDrawnNow(const QRect& rect) {
+  if (rect.isEmpty()) return;
+  blitOnly_ = true;
+  repaint(rect);
+  blitOnly_ = false;
+}
+
+void KeyboardCanvas::paintEvent(QPaintEvent* event) {
+  if (image_.size() != size()) {
+    image_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    image_.fill(palette().color(QPalette::Window));
+  }
+  // Every paint the window system asks for draws all keys released; a key drawn pressed outside
+  // a paint is only shown.
+  if (!blitOnly_) paintKeyboard();
+  QPainter painter(this);
+  painter.drawImage(event->rect(), image_, event->rect());
+}
+
+void KeyboardCanvas::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  image_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+  image_.fill(palette().color(QPalette::Window));
+  applyClientSize(static_cast<uint16_t>(width()), static_cast<uint16_t>(height()));
+}
+
+void KeyboardCanvas::handleKey(QKeyEvent* event, bool release) {
+  TranslatedKey key = translateKeyEvent(*event, release);
+  switch (key.routing) {
+    case KeyRouting::System:
+      event->ignore();
+      return;
+    case KeyRouting::Ignore:
+      event->accept();
+      return;
+    case KeyRouting::ToCore:
+      event->accept();
+      handleKeyMessage(key.message);
+      return;
+  }
+}
+
+void KeyboardCanvas::keyPressEvent(QKeyEvent* event) { handleKey(event, false); }
+void KeyboardCanvas::keyReleaseEvent(QKeyEvent* event) { handleKey(event, true); }
+
+void KeyboardCanvas::handleButton(QMouseEvent* event, bool release) {
+  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  event->accept();
+  handleMouseButton(release, packPosition(event->position().toPoint()), modifiersOf(event->modifiers()));
+}
+
+void KeyboardCanvas::mousePressEvent(QMouseEvent* event) { handleButton(event, false); }
+void KeyboardCanvas::mouseReleaseEvent(QMouseEvent* event) { handleButton(event, true); }
+
+void KeyboardCanvas::focusOutEvent(QFocusEvent* event) {
+  QWidget::focusOutEvent(event);
+  // Opening our own menu is not a loss of the keyboard: the player comes straight back.
+  if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::MenuBarFocusReason) return;
+  if (!frontEnd().destroyed) onFocusLost();
+}
+
+bool KeyboardCanvas::event(QEvent* event) {
+  // Another window took the pointer while our press held it.
+  if (event->type() == QEvent::WindowDeactivate && !frontEnd().destroyed) onMouseCaptureLost();
+  return QWidget::event(event);
+}

@@ -1,0 +1,24 @@
+// From a Qt key event to the core's key message.
+#pragma once
+
+#include <cstdint>
+
+#include "keyboard/note_input.h"
+
+class QKeyEvent;
+
+enum class KeyRouting : uint8_t {
+  ToCore,   // hand the message to handleKeyMessage
+  Ignore,   // an auto-repeated release: X11 sends release/press pairs while a key is held
+  System,   // Alt held: a system key, left to Qt (menu access letters)
+};
+
+struct TranslatedKey {
+  KeyRouting routing;
+  KeyMessage message;
+};
+
+// X11 and Wayland keycodes are evdev codes + 8, and evdev codes equal PC scan codes for the
+// keys the layouts use. A code beyond one byte gets 0xFF, which no layout slot has.
+uint32_t scanCodeFromNative(uint32_t nativeScanCode);
+TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release);

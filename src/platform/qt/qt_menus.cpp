@@ -1,0 +1,87 @@
+#include "platform/qt/qt_menus.h"
+
+#include <QAction>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <vector>
+
+#include "app/dispatch.h"
+#include "app/menu_table.h"
+#include "platform/platform.h"
+#include "platform/qt/qt_front_end.h"
+
+namespace {
+
+constexpr int kDevicesPosition = 1;  // the Devices popup is the second on the bar
+
+void showMark(QAction* action, bool checked) {
+  // Only marked items are checkable, so unmarked ones show no empty box.
+  action->setCheckable(checked);
+  action->setChecked(checked);
+}
+
+QAction* addCommand(QMenu* menu, int32_t id, const QString& text) {
+  QAction* action = menu->addAction(text);
+  frontEnd().actions[id] = action;
+  frontEnd().marks[id] = false;
+  QObject::connect(action, &QAction::triggered, [id, action] {
+    // The core alone decides the marks: undo Qt's own toggling before the command runs.
+    showMark(action, frontEnd().marks[id]);
+    dispatchCommand(id);
+  });
+  return action;
+}
+
+}  // namespace
+
+void buildMenuBar(QMainWindow& window) {
+  std::vector<QMenu*> open;  // the popup at each depth
+  int popupCount = 0;
+  for (const MenuEntry& e : menuTable()) {
+    open.resize(static_cast<std::size_t>(e.depth));
+    QMenu* parent = e.depth == 0 ? nullptr : open.back();
+    switch (e.kind) {
+      case MenuKind::Popup: {
+        QMenu* menu = parent == nullptr ? window.menuBar()->addMenu(e.text) : parent->addMenu(e.text);
+        if (e.depth == 0 && popupCount++ == kDevicesPosition) frontEnd().devicesMenu = menu;
+        open.push_back(menu);
+        break;
+      }
+      case MenuKind::Item:
+        if (e.checked) frontEnd().marks[e.id] = true;
+        showMark(addCommand(parent, e.id, e.text), e.checked);
+        frontEnd().marks[e.id] = e.checked;
+        break;
+      case MenuKind::Separator:
+        parent->addSeparator();
+        break;
+    }
+  }
+}
+
+namespace plat {
+
+void menuCheck(int32_t commandId, bool checked) {
+  auto it = frontEnd().actions.find(commandId);
+  if (it == frontEnd().actions.end()) return;
+  frontEnd().marks[commandId] = checked;
+  showMark(it->second, checked);
+}
+
+void menuSetItem(int32_t commandId, const char* text, bool grayed) {
+  auto it = frontEnd().actions.find(commandId);
+  if (it == frontEnd().actions.end()) return;
+  it->second->setText(text);
+  it->second->setEnabled(!grayed);
+  frontEnd().marks[commandId] = false;
+  showMark(it->second, false);
+}
+
+void menuAppendDevice(int32_t commandId, const char* text) {
+  if (frontEnd().devicesMenu == nullptr) return;
+  // A device name is shown as it is: an "&" in it is no access letter.
+  addCommand(frontEnd().devicesMenu, commandId, QString::fromUtf8(text).replace("&", "&&"));
+}
+
+}  // namespace plat
