@@ -209,6 +209,7 @@ TEST_F(Startup, ClosingWithTheDeviceClosedRemembersTheChoiceWithoutOpening) {
   fake::clearLog();
   plat::windowClose();
   std::vector<uint8_t> bytes = readSettings();
+  ASSERT_EQ(bytes.size(), 64u);
   EXPECT_EQ(fieldAt(bytes, 36), 1);
   EXPECT_EQ(fieldAt(bytes, 40), 0);
   EXPECT_TRUE(fake::world().sent.empty());
@@ -231,6 +232,7 @@ TEST_F(Startup, MinimisedOrLostWindowsComeBackWithinReach) {
   fake::script().minimised = true;
   plat::windowClose();
   std::vector<uint8_t> bytes = readSettings();
+  ASSERT_EQ(bytes.size(), 64u);
   EXPECT_EQ(fieldAt(bytes, 16), 100);
   EXPECT_EQ(fieldAt(bytes, 28), 300);
 

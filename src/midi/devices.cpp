@@ -1,0 +1,127 @@
+#include "midi/devices.h"
+
+#include <cstdio>
+
+#include "app/app_state.h"
+#include "app/app_texts.h"
+#include "app/commands.h"
+#include "midi/midi_output.h"
+#include "midi/short_message.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr int32_t kChannelCount = 16;
+
+// The Devices item of a device id; only ids that have an item are ever checked.
+int32_t deviceItem(int32_t deviceId) { return cmd::kFirstDevice + deviceId; }
+
+void checkDeviceItem(int32_t deviceId, bool checked) {
+  int64_t item = int64_t{cmd::kFirstDevice} + deviceId;
+  if (item >= cmd::kFirstDevice - app.midi.mapperItemPresent && item < int64_t{cmd::kFirstDevice} + app.midi.deviceCount) {
+    plat::menuCheck(static_cast<int32_t>(item), checked);
+  }
+}
+
+void checkChannelItem(int32_t channel, bool checked) {
+  if (channel >= 0 && channel < kChannelCount) plat::menuCheck(cmd::kFirstChannel + channel, checked);
+}
+
+void reportOpenFailure() {
+  plat::beep(plat::BeepKind::Warning);
+  plat::messageBox(text::kCannotOpen, plat::BoxStyle::WarningOk);
+}
+
+// Closes the port without a word to the device.
+void closePort() {
+  plat::midiOutClose(app.midi.port.handle);
+  app.midi.port = MidiOut{};
+  app.midi.deviceOpen = 0;
+}
+
+}  // namespace
+
+void fillDevicesMenu(int32_t deviceCount) {
+  char name[32];
+  if (plat::midiOutProductName(-1, name)) {
+    plat::menuAppendDevice(cmd::kMapperDevice, name);
+    app.midi.mapperItemPresent = 1;
+  }
+  for (int32_t n = 0; n < deviceCount; ++n) {
+    if (!plat::midiOutProductName(n, name)) std::snprintf(name, sizeof name, "MIDI device %d", static_cast<int>(n) + 1);
+    plat::menuAppendDevice(deviceItem(n), name);
+  }
+  if (app.midi.mapperItemPresent != 0) plat::menuCheck(cmd::kMapperDevice, true);
+}
+
+void openDevice() {
+  plat::MidiHandle handle = 0;
+  if (!plat::midiOutOpen(app.midi.currentDeviceId, handle)) {
+    reportOpenFailure();
+    return;
+  }
+  app.midi.port = MidiOut{1, handle};
+  plat::menuCheck(cmd::kActive, true);
+  programChange(app.settings.channel, app.settings.program);
+  app.midi.deviceOpen = 1;
+}
+
+void closeDevice() {
+  plat::menuCheck(cmd::kActive, false);
+  for (int32_t channel = 0; channel < kChannelCount; ++channel) controlChange(channel, midi_controller::kAllNotesOff, 0);
+  closePort();
+}
+
+void openDeviceAtStart() {
+  app.midi.currentDeviceId = app.settings.savedDeviceId;
+  checkDeviceItem(-1, false);
+  checkDeviceItem(app.midi.currentDeviceId, true);
+  if (app.settings.openAtStart == 0) return;
+  openDevice();
+}
+
+void toggleActive() {
+  if (app.midi.deviceOpen == 0) {
+    openDevice();
+  } else {
+    closeDevice();
+  }
+  plat::invalidateClient();
+}
+
+bool isDeviceCommand(int32_t commandId) {
+  // One unsigned comparison covers both ends: ids below the first item wrap to huge numbers.
+  uint32_t first = static_cast<uint32_t>(cmd::kFirstDevice - app.midi.mapperItemPresent);
+  uint32_t count = static_cast<uint32_t>(app.midi.deviceCount + app.midi.mapperItemPresent);
+  return static_cast<uint32_t>(commandId) - first < count;
+}
+
+void selectDevice(int32_t commandId) {
+  // Switching is not closing: no all-notes-off, and "Active" keeps its mark until the reopening.
+  if (app.midi.deviceOpen == 1) closePort();
+  checkDeviceItem(app.midi.currentDeviceId, false);
+  app.midi.currentDeviceId = commandId - cmd::kFirstDevice;
+  plat::menuCheck(commandId, true);
+  openDevice();
+  if (app.midi.deviceOpen == 0) plat::menuCheck(cmd::kActive, false);
+  plat::invalidateClient();
+}
+
+void selectChannel(int32_t commandId) {
+  checkChannelItem(app.settings.channel, false);
+  app.settings.channel = commandId - cmd::kFirstChannel;
+  plat::menuCheck(commandId, true);
+  if (app.midi.deviceOpen == 1) programChange(app.settings.channel, app.settings.program);
+  plat::invalidateClient();
+}
+
+void selectProgram(int32_t commandId) {
+  app.settings.program = commandId - cmd::kFirstProgram;
+  if (app.midi.deviceOpen == 1) programChange(app.settings.channel, app.settings.program);
+  plat::invalidateClient();
+}
+
+void resetCommand() {
+  resetAllChannels();
+  plat::invalidateClient();
+}

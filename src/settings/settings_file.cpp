@@ -1,0 +1,125 @@
+#include "settings/settings_file.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "app/app_texts.h"
+#include "platform/platform.h"
+#include "settings/byte_cursor.h"
+
+namespace {
+
+bool isPathSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
+
+}  // namespace
+
+bool buildSettingsPath(const char* basePath, char* path, std::size_t size) {
+  if (size == 0) return false;
+  path[0] = '\0';
+  std::size_t length = std::strlen(basePath);
+  std::size_t keep = 0;  // up to and including the last separator
+  for (std::size_t i = length; i > 0; --i) {
+    if (isPathSeparator(basePath[i - 1])) {
+      keep = i;
+      break;
+    }
+  }
+  std::size_t nameLength = std::strlen(text::kSettingsFileName);
+  if (keep + nameLength + 1 > size) return false;  // never a cut path: it would name another file
+  std::memcpy(path, basePath, keep);
+  std::memcpy(path + keep, text::kSettingsFileName, nameLength + 1);
+  return true;
+}
+
+void settingsPath() {
+  char base[ShellState::kSettingsPathSize];
+  plat::settingsBasePath(base, sizeof base);
+  buildSettingsPath(base, app.shell.settingsPath, sizeof app.shell.settingsPath);
+}
+
+std::array<uint8_t, kSettingsFileSize> encodeSettings(const PersistedSettings& s) {
+  std::array<uint8_t, kSettingsFileSize> bytes{};
+  ByteWriter w{bytes.data(), bytes.size()};
+  writeU32(w, kSettingsMagic);
+  writeI32(w, s.alwaysOnTop);
+  writeI32(w, s.showControlBars);
+  writeF32(w, s.zoom);
+  writeI32(w, s.windowRect.left);
+  writeI32(w, s.windowRect.top);
+  writeI32(w, s.windowRect.right);
+  writeI32(w, s.windowRect.bottom);
+  writeI32(w, s.transpose);
+  writeI32(w, s.savedDeviceId);
+  writeI32(w, s.openAtStart);
+  writeI32(w, s.channel);
+  writeI32(w, s.program);
+  writeI32(w, s.velocity);
+  writeI32(w, s.layout);
+  writeI32(w, s.showFlats);
+  return bytes;
+}
+
+void decodeSettings(const uint8_t* bytes, std::size_t size, PersistedSettings& s) {
+  ByteReader r{bytes, size};
+  uint32_t magic = 0;
+  if (!readU32(r, magic) || magic != kSettingsMagic) return;
+  // Each field is read straight into place; one the data does not hold whole keeps its value.
+  readI32(r, s.alwaysOnTop);
+  readI32(r, s.showControlBars);
+  readF32(r, s.zoom);
+  readI32(r, s.windowRect.left);
+  readI32(r, s.windowRect.top);
+  readI32(r, s.windowRect.right);
+  readI32(r, s.windowRect.bottom);
+  readI32(r, s.transpose);
+  readI32(r, s.savedDeviceId);
+  readI32(r, s.openAtStart);
+  readI32(r, s.channel);
+  readI32(r, s.program);
+  readI32(r, s.velocity);
+  readI32(r, s.layout);
+  readI32(r, s.showFlats);
+}
+
+void loadSettings() {
+  if (app.shell.settingsPath[0] == '\0') return;
+  std::FILE* file = std::fopen(app.shell.settingsPath, "rb");
+  if (file == nullptr) return;
+  uint8_t bytes[kSettingsFileSize];
+  std::size_t n = std::fread(bytes, 1, sizeof bytes, file);  // anything past 64 bytes is ignored
+  std::fclose(file);
+  decodeSettings(bytes, n, app.settings);
+}
+
+void saveSettings() {
+  // After an early end of start-up nothing the user chose is in memory: keep the file as it is.
+  if (app.shell.startupComplete == 0 || app.shell.settingsPath[0] == '\0') return;
+  app.settings.savedDeviceId = app.midi.currentDeviceId;
+  PersistedSettings s = app.settings;
+  // The restored rectangle: one saved while minimised would put the window out of reach.
+  s.windowRect = plat::windowNormalRect();
+  s.openAtStart = app.midi.deviceOpen;
+  std::array<uint8_t, kSettingsFileSize> bytes = encodeSettings(s);
+  writeFileAtomically(app.shell.settingsPath, bytes.data(), bytes.size());
+}
+
+bool writeFileAtomically(const char* path, const uint8_t* bytes, std::size_t size) {
+  // The new content goes to a file beside the old one and replaces it by a rename, so a failed
+  // or interrupted write never leaves a shortened or empty settings file.
+  std::string temporary = std::string(path) + ".new";
+  std::FILE* file = std::fopen(temporary.c_str(), "wb");
+  if (file == nullptr) return false;
+  bool written = std::fwrite(bytes, 1, size, file) == size;
+  written = std::fflush(file) == 0 && written;
+  written = std::fclose(file) == 0 && written;
+  std::error_code error;
+  if (written) std::filesystem::rename(temporary, path, error);
+  if (!written || error) {
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  return true;
+}
