@@ -8,6 +8,7 @@
 #include "app/main_window.h"
 #include "app/menu_table.h"
 #include "display/key_geometry.h"
+#include "keyboard/note_input.h"
 #include "midi/short_message.h"
 
 namespace fake {
@@ -296,7 +297,11 @@ void mouseCapture() {
 
 void mouseRelease() {
   fake::log("mouseRelease");
+  bool held = gWorld.captured;
   gWorld.captured = false;
+  // As a real window system does, the window that held the capture is told it has lost it, even
+  // when it let go itself.
+  if (held) onMouseCaptureLost();
 }
 
 // ---- Drawing -----------------------------------------------------------------------------

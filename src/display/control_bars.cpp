@@ -1,0 +1,130 @@
+#include "display/control_bars.h"
+
+#include <algorithm>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "display/key_geometry.h"
+#include "display/window_size.h"
+#include "midi/midi_output.h"
+
+namespace {
+
+constexpr int32_t kVelocityMin = 1;
+constexpr int32_t kVelocityMax = 127;
+constexpr int32_t kModulationMax = 127;
+constexpr int32_t kBendMax = 16383;
+constexpr int32_t kBendRestPosition = 8192;
+constexpr int32_t kBendReleaseValue = 8191;  // what a released thumb sends, though it rests at 8192
+constexpr int32_t kPageStep = 8;
+
+// The velocity bar runs upside down: position 1 (top) is 127.
+int32_t velocityPosition(int32_t velocity) {
+  return static_cast<int32_t>(std::clamp<int64_t>(int64_t{128} - velocity, INT32_MIN, INT32_MAX));
+}
+
+void placeBar(plat::Bar bar, int32_t x, int32_t y, int32_t width, int32_t height) {
+  plat::barMove(bar, x, y, width, height);
+}
+
+}  // namespace
+
+void createControlBars() {
+  plat::barCreate(plat::Bar::Velocity, true);
+  plat::barSetRange(plat::Bar::Velocity, kVelocityMin, kVelocityMax, false);
+  plat::barSetPosition(plat::Bar::Velocity, velocityPosition(app.settings.velocity), true);
+  plat::barCreate(plat::Bar::Modulation, false);
+  plat::barSetRange(plat::Bar::Modulation, 0, kModulationMax, false);
+  plat::barSetPosition(plat::Bar::Modulation, app.bars.modulation, false);
+  plat::barCreate(plat::Bar::PitchBend, true);
+  plat::barSetRange(plat::Bar::PitchBend, 0, kBendMax, false);
+  plat::barSetPosition(plat::Bar::PitchBend, kBendRestPosition, false);
+  app.bars.created = 1;
+  // The size passes of the window's creation came before the bars existed; this one places them
+  // before the window is first shown.
+  applyClientSize(app.geometry.clientWidth, app.geometry.clientHeight);
+}
+
+void placeControlBars(int32_t width, int32_t height, int32_t thickness) {
+  if (app.bars.created == 0) return;
+  placeBar(plat::Bar::Velocity, 0, 0, thickness, height - thickness);
+  placeBar(plat::Bar::Modulation, thickness, height - thickness, width - 2 * thickness, thickness);
+  placeBar(plat::Bar::PitchBend, width - thickness, 0, thickness, height - thickness);
+}
+
+void onModulationScroll(int32_t request, uint16_t position) {
+  plat::focusMainWindow();
+  int32_t value = app.bars.modulation;
+  switch (request) {
+    case kLineUp: value -= 1; break;
+    case kLineDown: value += 1; break;
+    case kPageUp: value -= kPageStep; break;
+    case kPageDown: value += kPageStep; break;
+    case kThumbPosition: value = position; break;
+    default: return;  // dragging changes nothing until the thumb is let go
+  }
+  app.bars.modulation = std::clamp(value, 0, kModulationMax);
+  plat::barSetPosition(plat::Bar::Modulation, app.bars.modulation, true);
+  // Sent even when the value did not change: a click at 0 repeats controller 1 value 0.
+  if (app.midi.deviceOpen != 0) modulationWheel(app.settings.channel, app.bars.modulation);
+}
+
+namespace {
+
+void onPitchBendScroll(int32_t request, uint16_t position) {
+  int32_t value = 0;
+  if (request == kThumbTrack) {
+    // Worked out in 16 bits, as the bar reports positions.
+    auto bend = static_cast<int16_t>(kBendMax - position);
+    value = std::clamp<int32_t>(bend, 0, kBendMax);
+  } else if (request == kThumbPosition) {
+    value = kBendReleaseValue;
+  } else {
+    return;  // arrows and trough: the bend is played by dragging only
+  }
+  plat::barSetPosition(plat::Bar::PitchBend, kBendMax - value, true);
+  if (app.midi.deviceOpen != 0) pitchBend(app.settings.channel, value);
+}
+
+void onVelocityScroll(int32_t request, uint16_t position) {
+  // Up is louder: the bar's position falls as the velocity rises. 64 bits, so a stored velocity
+  // at the int32 ends cannot overflow before it is limited.
+  int64_t velocity = app.settings.velocity;
+  switch (request) {
+    case kLineUp: velocity += 1; break;
+    case kLineDown: velocity -= 1; break;
+    case kPageUp: velocity += kPageStep; break;
+    case kPageDown: velocity -= kPageStep; break;
+    case kThumbPosition: velocity = 128 - int64_t{position}; break;
+    default: return;  // dragging changes nothing until the thumb is let go
+  }
+  app.settings.velocity = static_cast<int32_t>(std::clamp<int64_t>(velocity, kVelocityMin, kVelocityMax));
+  updateVelocityBar();
+}
+
+}  // namespace
+
+void onVerticalScroll(plat::Bar bar, int32_t request, uint16_t position) {
+  plat::focusMainWindow();
+  if (bar == plat::Bar::PitchBend) {
+    onPitchBendScroll(request, position);
+  } else {
+    onVelocityScroll(request, position);
+  }
+}
+
+void updateVelocityBar() {
+  app.settings.velocity = std::clamp(app.settings.velocity, kVelocityMin, kVelocityMax);
+  plat::barSetPosition(plat::Bar::Velocity, velocityPosition(app.settings.velocity), true);
+}
+
+void toggleControlBars() {
+  app.settings.showControlBars = app.settings.showControlBars == 0 ? 1 : 0;
+  const bool on = app.settings.showControlBars != 0;
+  plat::menuCheck(cmd::kShowControlBars, on);
+  plat::barShow(plat::Bar::PitchBend, on);
+  plat::barShow(plat::Bar::Modulation, on);
+  plat::barShow(plat::Bar::Velocity, on);
+  refreshLayout();
+  plat::invalidateClient();
+}

@@ -1,0 +1,61 @@
+#include "display/window_size.h"
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "display/key_geometry.h"
+#include "display/truncate.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr double kDefaultWidthInCells = 14.0;  // 13 key widths and half a key of margin each side
+
+struct ZoomCommand {
+  int32_t id;
+  float zoom;
+};
+
+constexpr ZoomCommand kZoomCommands[] = {
+    {cmd::kZoomSmall,  1.5f},
+    {cmd::kZoomNormal, 2.0f},
+    {cmd::kZoomBig,    3.0f},
+};
+
+}  // namespace
+
+WindowSize defaultWindowSize() {
+  const KeyGeometry& g = app.geometry;
+  const double zoom = app.settings.zoom;
+  const int32_t menuHeight = plat::menuBarHeight();
+  int32_t width = truncToInt32(g.charWidth * zoom * kDefaultWidthInCells + 2.0 * g.barThickness);
+  int32_t height = truncToInt32(menuHeight + zoom * g.charHeight + 2.0 * g.charHeight +
+                                zoom * g.charHeight * 0.5 * 4.0 + 2.0 * g.barThickness);
+  return WindowSize{width, height};
+}
+
+void applyDefaultSize() {
+  // The frame and caption are not measured: the size is the outer size of the window.
+  WindowSize size = defaultWindowSize();
+  Rect r = plat::windowRect();
+  plat::windowMove(r.left, r.top, size.width, size.height, true);
+}
+
+void refreshLayout() {
+  applyClientSize(app.geometry.clientWidth, app.geometry.clientHeight);
+  applyDefaultSize();
+}
+
+void setZoom(int32_t commandId) {
+  for (const ZoomCommand& z : kZoomCommands) {
+    if (z.id == commandId) app.settings.zoom = z.zoom;
+  }
+  for (const ZoomCommand& z : kZoomCommands) plat::menuCheck(z.id, false);
+  plat::menuCheck(commandId, true);
+  refreshLayout();
+  plat::invalidateClient();
+}
+
+void defaultSizeCommand() {
+  applyDefaultSize();
+  plat::invalidateClient();
+}
