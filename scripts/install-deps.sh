@@ -7,11 +7,15 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev
   qt6-base-dev libgl-dev
+  # Detectable key auto-repeat on X11, set on the toolkit's own connection.
+  libxcb-xkb-dev
   librtmidi-dev libfluidsynth-dev
   # jackd2's headers by name: the synth and MIDI headers would otherwise pull JACK 1 and drop jackd2.
   libjack-jackd2-dev jackd2
   timgm6mb-soundfont
   xvfb xdotool x11-utils imagemagick
+  # The end-to-end tests: xset for real key auto-repeat, Python for the harness.
+  x11-xserver-utils python3
   fonts-dejavu-core
   xdg-utils
 )

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/qt/qt_auto_repeat.h"
 #include "platform/qt/qt_front_end.h"
 
 namespace {
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
   QApplication application(argc, argv);
   QApplication::setApplicationName("plinkett");
   QApplication::setQuitOnLastWindowClosed(false);  // the shutdown sequence posts the quit itself
+  enableDetectableAutoRepeat();
   int code = 0;
   if (startFrontEnd()) {
     code = QApplication::exec();

@@ -57,7 +57,9 @@ void KeyboardCanvas::resizeEvent(QResizeEvent* event) {
 }
 
 void KeyboardCanvas::handleKey(QKeyEvent* event, bool release) {
-  TranslatedKey key = translateKeyEvent(*event, release);
+  const uint32_t code = event->nativeScanCode() & 0xFFu;
+  TranslatedKey key = translateKeyEvent(*event, release, !release && keysDown_.test(code));
+  if (key.routing == KeyRouting::ToCore) keysDown_.set(code, !release);
   switch (key.routing) {
     case KeyRouting::System:
       event->ignore();
@@ -86,6 +88,7 @@ void KeyboardCanvas::mouseReleaseEvent(QMouseEvent* event) { handleButton(event,
 
 void KeyboardCanvas::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
+  keysDown_.reset();  // their releases go to whoever has the keyboard now
   // Opening our own menu is not a loss of the keyboard: the player comes straight back.
   if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::MenuBarFocusReason) return;
   if (!frontEnd().destroyed) onFocusLost();

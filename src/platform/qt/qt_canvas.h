@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QImage>
+#include <bitset>
 #include <QWidget>
 
 class KeyboardCanvas : public QWidget {
@@ -26,5 +27,6 @@ class KeyboardCanvas : public QWidget {
   void handleKey(QKeyEvent* event, bool release);
   void handleButton(QMouseEvent* event, bool release);
   QImage image_;
+  std::bitset<256> keysDown_;  // native key codes pressed and not yet released
   bool blitOnly_ = false;  // a repaint that shows what was drawn, without a paint pass
 };

@@ -70,6 +70,10 @@ Font fontCreate(int32_t height, int32_t width, int32_t weight) {
   QFont font(QApplication::font().family());
   font.setStyleHint(QFont::SansSerif);
   font.setPixelSize(std::max(1, height));
+  // The height asked for is a cell height (ascent and descent), as the other platform means it,
+  // not the em size Qt takes.
+  int cell = QFontMetrics(font).height();
+  if (cell > height && height > 0) font.setPixelSize(std::max(1, height * height / cell));
   font.setWeight(weight >= 600 ? QFont::Bold : QFont::Normal);
   // The width asked for is an average character width: reach it by stretching the face.
   int average = QFontMetrics(font).averageCharWidth();

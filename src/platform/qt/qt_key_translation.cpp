@@ -30,12 +30,12 @@ uint32_t scanCodeFromNative(uint32_t nativeScanCode) {
   return scan > 0xFFu ? kNoSlotScanCode : scan;
 }
 
-TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release) {
+TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release, bool alreadyDown) {
   KeyMessage message{release, virtualKeyOf(event), 0, Modifiers{}};
   if ((event.modifiers() & Qt::AltModifier) != 0) return TranslatedKey{KeyRouting::System, message};
   if (release && event.isAutoRepeat()) return TranslatedKey{KeyRouting::Ignore, message};
   message.param = scanCodeFromNative(event.nativeScanCode()) << 16;
-  if (!release && event.isAutoRepeat()) message.param |= kAutoRepeatBit;
+  if (!release && (event.isAutoRepeat() || alreadyDown)) message.param |= kAutoRepeatBit;
   message.modifiers.shift = (event.modifiers() & Qt::ShiftModifier) != 0;
   message.modifiers.ctrl = (event.modifiers() & Qt::ControlModifier) != 0;
   return TranslatedKey{KeyRouting::ToCore, message};

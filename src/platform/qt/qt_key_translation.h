@@ -21,4 +21,6 @@ struct TranslatedKey {
 // X11 and Wayland keycodes are evdev codes + 8, and evdev codes equal PC scan codes for the
 // keys the layouts use. A code beyond one byte gets 0xFF, which no layout slot has.
 uint32_t scanCodeFromNative(uint32_t nativeScanCode);
-TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release);
+// alreadyDown: the key's last press has had no release yet, so this press is a repeat whatever
+// the toolkit says (X sends a held key's repeats as presses alone when asked to).
+TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release, bool alreadyDown);

@@ -1,0 +1,133 @@
+// The built-in synthesizer. Its audio goes to the first output that works: PipeWire, then
+// PulseAudio, then ALSA, then JACK when a JACK server runs. Two variables from midi_ports.cpp's
+// list steer it (tests use them): PLINKETT_SYNTH_AUDIO_DRIVER names the one FluidSynth audio
+// driver to use, and PLINKETT_SYNTH_FILE writes the sound into that file instead (a WAV file
+// when the name ends in .wav).
+#include "platform/qt/midi_synth.h"
+
+#include <fluidsynth.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string_view>
+
+#include "platform/qt/midi_probe.h"
+
+struct BuiltinSynth {
+  fluid_settings_t* settings;
+  fluid_synth_t* synth;
+  fluid_audio_driver_t* driver;
+};
+
+namespace {
+
+// Where Debian's General MIDI soundfont packages put their files, best first.
+constexpr const char* kSoundFontPaths[] = {
+    "/usr/share/sounds/sf2/default-GM.sf2",
+    "/usr/share/sounds/sf2/FluidR3_GM.sf2",
+    "/usr/share/sounds/sf2/TimGM6mb.sf2",
+    "/usr/share/sounds/sf3/default-GM.sf3",
+    "/usr/share/sounds/sf3/FluidR3_GM.sf3",
+    "/usr/share/sounds/sf3/MuseScore_General.sf3",
+    "/usr/share/soundfonts/default.sf2",
+    "/usr/share/soundfonts/FluidR3_GM.sf2",
+};
+
+constexpr const char* kAudioDrivers[] = {"pipewire", "pulseaudio", "alsa", "jack"};
+
+// FluidSynth reports every driver it fails to start; those failures are expected while
+// looking for one that works, and the program reports nothing but the open failure itself.
+void silenceFluidSynth() {
+  for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
+    fluid_set_log_function(level, nullptr, nullptr);
+  }
+}
+
+fluid_audio_driver_t* startDriver(BuiltinSynth& s, const char* name) {
+  if (fluid_settings_setstr(s.settings, "audio.driver", name) != FLUID_OK) return nullptr;
+  return new_fluid_audio_driver(s.settings, s.synth);
+}
+
+void setUpAudio(BuiltinSynth& s) {
+  if (const char* file = std::getenv("PLINKETT_SYNTH_FILE"); file != nullptr && *file != '\0') {
+    fluid_settings_setstr(s.settings, "audio.file.name", file);
+    s.driver = startDriver(s, "file");
+    return;
+  }
+  if (const char* forced = std::getenv("PLINKETT_SYNTH_AUDIO_DRIVER");
+      forced != nullptr && *forced != '\0') {
+    if (std::string_view(forced) == "jack") keepJackFromStartingServer();
+    s.driver = startDriver(s, forced);
+    return;
+  }
+  for (const char* name : kAudioDrivers) {
+    if (std::string_view(name) == "jack" && !jackServerRunning()) continue;
+    s.driver = startDriver(s, name);
+    if (s.driver != nullptr) return;
+  }
+}
+
+}  // namespace
+
+const char* findSoundFont() {
+  for (const char* path : kSoundFontPaths) {
+    if (access(path, R_OK) == 0) return path;
+  }
+  return nullptr;
+}
+
+BuiltinSynth* synthOpen() {
+  const char* soundFont = findSoundFont();
+  if (soundFont == nullptr) return nullptr;
+  silenceFluidSynth();
+  auto* s = new BuiltinSynth{new_fluid_settings(), nullptr, nullptr};
+  if (s->settings == nullptr) {
+    delete s;
+    return nullptr;
+  }
+  // A player hears the key at once: shorter periods than FluidSynth's defaults.
+  fluid_settings_setint(s->settings, "audio.period-size", 256);
+  fluid_settings_setint(s->settings, "audio.periods", 2);
+  fluid_settings_setint(s->settings, "audio.jack.autoconnect", 1);
+  fluid_settings_setstr(s->settings, "audio.jack.id", "Plinkett synth");
+  fluid_settings_setint(s->settings, "synth.lock-memory", 0);
+  s->synth = new_fluid_synth(s->settings);
+  if (s->synth != nullptr && fluid_synth_sfload(s->synth, soundFont, 1) != FLUID_FAILED) {
+    setUpAudio(*s);
+  }
+  if (s->driver == nullptr) {
+    synthClose(s);
+    return nullptr;
+  }
+  return s;
+}
+
+void synthPlay(BuiltinSynth& s, const uint8_t* bytes, std::size_t length) {
+  if (length < 2) return;
+  const int channel = bytes[0] & 0x0F;
+  const int data1 = bytes[1];
+  const int data2 = length > 2 ? bytes[2] : 0;
+  switch (bytes[0] & 0xF0) {
+    case 0x80: fluid_synth_noteoff(s.synth, channel, data1); break;
+    case 0x90:
+      // Velocity 0 is a note off by MIDI's running-status convention.
+      if (data2 == 0) fluid_synth_noteoff(s.synth, channel, data1);
+      else fluid_synth_noteon(s.synth, channel, data1, data2);
+      break;
+    case 0xA0: fluid_synth_key_pressure(s.synth, channel, data1, data2); break;
+    case 0xB0: fluid_synth_cc(s.synth, channel, data1, data2); break;
+    case 0xC0: fluid_synth_program_change(s.synth, channel, data1); break;
+    case 0xD0: fluid_synth_channel_pressure(s.synth, channel, data1); break;
+    case 0xE0: fluid_synth_pitch_bend(s.synth, channel, data1 | (data2 << 7)); break;
+    default: break;
+  }
+}
+
+void synthClose(BuiltinSynth* s) {
+  if (s == nullptr) return;
+  // The driver pulls samples from the synth on its own thread: stop it first.
+  if (s->driver != nullptr) delete_fluid_audio_driver(s->driver);
+  if (s->synth != nullptr) delete_fluid_synth(s->synth);
+  delete_fluid_settings(s->settings);
+  delete s;
+}

@@ -1,0 +1,632 @@
+#!/usr/bin/env python3
+"""End-to-end tests of the real program: a private X server (Xvfb), real key presses and
+mouse clicks through XTEST (xdotool), a private JACK server with the dummy driver and a capture
+client that prints every MIDI event the program sends.
+
+    e2e.py <case> --capture P --midi-tool P --artifacts DIR [--program P]
+
+Each run starts and ends its own processes; every wait is bounded. Exit status 0 = passed,
+1 = failed, 77 = skipped (a tool the case needs is missing).
+"""
+
+import argparse
+import ctypes
+import math
+import os
+import select
+import shutil
+import signal
+import struct
+import subprocess
+import sys
+import tempfile
+import time
+import wave
+
+WINDOW_NAME = "Plinkett Freeware"
+SETTINGS_MAGIC = 0x12993315
+SKIP = 77
+
+
+class Failure(Exception):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise Failure(message)
+
+
+# ---- The settings file: sixteen little-endian fields ----------------------------------------
+
+SETTINGS_FORMAT = "<I2if4i2i6i"  # magic, top, bars, zoom, rect x4, transpose, device, open, ...
+assert struct.calcsize(SETTINGS_FORMAT) == 64
+
+
+def settings_bytes(device, open_at_start=1, channel=0, program=0, velocity=100, layout=0,
+                   zoom=2.0, transpose=0):
+    return struct.pack(SETTINGS_FORMAT, SETTINGS_MAGIC, 0, 0, zoom, 100, 100, 500, 300,
+                       transpose, device, open_at_start, channel, program, velocity, layout, 0)
+
+
+def read_settings(path):
+    with open(path, "rb") as f:
+        data = f.read()
+    check(len(data) == 64, f"settings file has {len(data)} bytes, not 64")
+    fields = struct.unpack(SETTINGS_FORMAT, data)
+    check(fields[0] == SETTINGS_MAGIC, f"settings magic is {fields[0]:#x}")
+    names = ["magic", "alwaysOnTop", "showControlBars", "zoom", "left", "top", "right", "bottom",
+             "transpose", "savedDeviceId", "openAtStart", "channel", "program", "velocity",
+             "layout", "showFlats"]
+    return dict(zip(names, fields))
+
+
+# ---- Processes ---------------------------------------------------------------------------
+
+class Session:
+    """Everything one case starts, torn down in reverse order whatever happens."""
+
+    def __init__(self, args, case):
+        self.args = args
+        self.case = case
+        self.tmp = tempfile.mkdtemp(prefix=f"plinkett-e2e-{case}-")
+        self.processes = []  # (name, Popen), stopped in reverse order
+        self.env = dict(os.environ)
+        self.env.update({
+            "HOME": self.tmp,
+            "XDG_CONFIG_HOME": os.path.join(self.tmp, "config"),
+            "XDG_CACHE_HOME": os.path.join(self.tmp, "cache"),
+            "XDG_DATA_HOME": os.path.join(self.tmp, "data"),
+            "XDG_RUNTIME_DIR": os.path.join(self.tmp, "run"),
+            "JACK_NO_START_SERVER": "1",
+            "JACK_DEFAULT_SERVER": f"plinkett-e2e-{os.getpid()}",
+            "PLINKETT_NO_BUILTIN_SYNTH": "1",
+            "PLINKETT_MIDI_APIS": "jack",
+            # Qt and fontconfig keep caches alive until exit; those are not our leaks.
+            "ASAN_OPTIONS": "detect_leaks=0:abort_on_error=0",
+            "QT_QPA_PLATFORM": "xcb",
+            "NO_AT_BRIDGE": "1",
+        })
+        for key in ("WAYLAND_DISPLAY", "SESSION_MANAGER", "DBUS_SESSION_BUS_ADDRESS"):
+            self.env.pop(key, None)
+        for d in ("config/plinkett", "cache", "data", "run"):
+            os.makedirs(os.path.join(self.tmp, d), mode=0o700, exist_ok=True)
+        self.settings_path = os.path.join(self.tmp, "config", "plinkett", "PLINKETT.SET")
+        self.capture = None
+        self.program = None
+        self.window = None
+        self.program_log = os.path.join(self.tmp, "program.log")
+
+    def __enter__(self):
+        return self
+
+    def __exit__(self, *exc):
+        for name, proc in reversed(self.processes):
+            stop(proc)
+        if exc[0] is not None and os.path.exists(self.program_log):
+            with open(self.program_log, errors="replace") as f:
+                tail = f.read()[-4000:]
+            if tail.strip():
+                print(f"---- program output ----\n{tail}", file=sys.stderr)
+        shutil.rmtree(self.tmp, ignore_errors=True)
+        return False
+
+    def spawn(self, name, argv, **kwargs):
+        kwargs.setdefault("stdin", subprocess.DEVNULL)
+        proc = subprocess.Popen(argv, env=self.env, start_new_session=True, **kwargs)
+        self.processes.append((name, proc))
+        return proc
+
+    def run(self, argv, timeout=10, **kwargs):
+        return subprocess.run(argv, env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
+                              text=True, timeout=timeout, **kwargs)
+
+    # -- X server
+
+    def start_x(self):
+        read_end, write_end = os.pipe()
+        self.spawn("Xvfb", ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+                            "-nolisten", "tcp", "-noreset"],
+                   pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        number = b""
+        deadline = time.monotonic() + 15
+        while not number.endswith(b"\n"):
+            ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
+            check(ready, "Xvfb did not report a display")
+            chunk = os.read(read_end, 16)
+            check(chunk, "Xvfb ended without a display")
+            number += chunk
+        os.close(read_end)
+        self.env["DISPLAY"] = ":" + number.decode().strip()
+        # Real auto-repeat, quick enough that a one-second hold repeats many times.
+        self.run(["xset", "r", "on"])
+        self.run(["xset", "r", "rate", "200", "30"])
+
+    # -- JACK server and the capture client
+
+    def start_jack(self):
+        name = self.env["JACK_DEFAULT_SERVER"]
+        self.spawn("jackd", ["jackd", "-n", name, "--no-realtime", "-d", "dummy", "-p", "256",
+                             "-r", "48000"],
+                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.capture_client = f"e2ecapture{os.getpid()}"
+        deadline = time.monotonic() + 15
+        while True:
+            out_path = os.path.join(self.tmp, "capture.txt")
+            err_path = os.path.join(self.tmp, "capture.err")
+            with open(out_path, "wb") as out, open(err_path, "wb") as err:
+                proc = self.spawn("capture", [self.args.capture, self.capture_client],
+                                  stdout=out, stderr=err)
+            while proc.poll() is None and time.monotonic() < deadline:
+                with open(err_path, "rb") as f:
+                    if b"ready" in f.read():
+                        self.capture = Capture(out_path)
+                        return
+                time.sleep(0.05)
+            check(time.monotonic() < deadline, "the capture client did not reach the JACK server")
+            time.sleep(0.2)  # the server is still starting: try again
+
+    def device_id_of(self, wanted):
+        result = self.run([self.args.midi_tool, "list"])
+        check(result.returncode == 0, f"midi tool failed: {result.stderr}")
+        for line in result.stdout.splitlines():
+            number, _, name = line.partition("\t")
+            if name == wanted:
+                return int(number)
+        raise Failure(f"no device {wanted!r} in the list:\n{result.stdout}")
+
+    def capture_device_id(self):
+        return self.device_id_of(f"{self.capture_client}:in")
+
+    # -- The program
+
+    def write_settings(self, data):
+        with open(self.settings_path, "wb") as f:
+            f.write(data)
+
+    def start_program(self):
+        check(self.args.program, "the program was not built")
+        with open(self.program_log, "wb") as log:
+            self.program = self.spawn("program", [self.args.program], stdout=log,
+                                      stderr=subprocess.STDOUT)
+        deadline = time.monotonic() + 30
+        while time.monotonic() < deadline:
+            check(self.program.poll() is None,
+                  f"the program ended at start-up with status {self.program.returncode}")
+            result = self.run(["xdotool", "search", "--onlyvisible", "--name",
+                               f"^{WINDOW_NAME}$"])
+            ids = result.stdout.split()
+            if ids:
+                self.window = ids[0]
+                break
+            time.sleep(0.2)
+        check(self.window, "the main window did not appear")
+        self.focus()
+
+    def focus(self):
+        # No window manager runs: give the window the input focus directly.
+        self.run(["xdotool", "windowfocus", "--sync", self.window], timeout=10)
+        time.sleep(0.3)
+
+    def xdotool(self, *argv):
+        result = self.run(["xdotool", *argv])
+        check(result.returncode == 0, f"xdotool {' '.join(argv)} failed: {result.stderr}")
+
+    def key(self, *names):
+        # Without --window: XTEST, as a real keyboard would type into the focused window.
+        self.xdotool("key", "--delay", "60", *names)
+
+    def geometry(self):
+        result = self.run(["xdotool", "getwindowgeometry", "--shell", self.window])
+        values = dict(line.split("=", 1) for line in result.stdout.split())
+        return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
+
+    def close_window(self):
+        """What a window manager does when the user clicks the close box."""
+        send_delete_window(self.env["DISPLAY"], int(self.window))
+        try:
+            self.program.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end after its window was closed")
+        check(self.program.returncode == 0, f"exit status {self.program.returncode}")
+
+    def screenshot(self, name):
+        os.makedirs(self.args.artifacts, exist_ok=True)
+        path = os.path.join(self.args.artifacts, name)
+        result = self.run(["import", "-window", self.window, path], timeout=20)
+        check(result.returncode == 0, f"import failed: {result.stderr}")
+        return path, read_image(path)
+
+    def open_with_capture_device(self, **settings):
+        """The usual start: X, JACK, capture, settings choosing the capture port, the program
+        running with the port open (its first message, the program change, has arrived)."""
+        self.start_x()
+        self.start_jack()
+        device = self.capture_device_id()
+        self.write_settings(settings_bytes(device, **settings))
+        self.start_program()
+        self.capture.expect([f"C{settings.get('channel', 0):X} "
+                             f"{settings.get('program', 0):02X}"], "opening")
+        return device
+
+
+def stop(proc):
+    if proc.poll() is not None:
+        return
+    for sig, wait in ((signal.SIGTERM, 5), (signal.SIGKILL, 5)):
+        try:
+            os.killpg(proc.pid, sig)
+        except ProcessLookupError:
+            return
+        try:
+            proc.wait(timeout=wait)
+            return
+        except subprocess.TimeoutExpired:
+            continue
+
+
+class Capture:
+    """The capture client's output: one event a line."""
+
+    def __init__(self, path):
+        self.path = path
+        self.seen = 0
+
+    def lines(self):
+        with open(self.path) as f:
+            return [line.strip() for line in f if line.strip()]
+
+    def mark(self):
+        self.seen = len(self.lines())
+
+    def new(self):
+        return self.lines()[self.seen:]
+
+    def expect(self, expected, what, timeout=8.0, settle=0.4):
+        """The events since the last mark are exactly these; then marks again."""
+        deadline = time.monotonic() + timeout
+        while len(self.new()) < len(expected) and time.monotonic() < deadline:
+            time.sleep(0.05)
+        time.sleep(settle)  # anything extra would arrive now
+        got = self.new()
+        check(got == expected, f"{what}: expected {expected}, got {got}")
+        self.mark()
+
+
+# ---- Closing a window as its close box does ----------------------------------------------
+
+class XClientMessageEvent(ctypes.Structure):
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
+                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
+                ("data", ctypes.c_long * 5)]
+
+
+class XEvent(ctypes.Union):
+    _fields_ = [("xclient", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
+
+
+def send_delete_window(display_name, window):
+    x11 = ctypes.CDLL("libX11.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XInternAtom.restype = ctypes.c_ulong
+    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
+    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
+                               ctypes.POINTER(XEvent)]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = x11.XOpenDisplay(display_name.encode())
+    check(display, "cannot open the X display")
+    event = XEvent()
+    event.xclient.type = 33  # ClientMessage
+    event.xclient.window = window
+    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
+    event.xclient.format = 32
+    event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
+    event.xclient.data[1] = 0  # CurrentTime
+    x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
+    x11.XFlush(display)
+    x11.XCloseDisplay(display)
+
+
+# ---- Pictures ----------------------------------------------------------------------------
+
+def read_image(path):
+    """(width, height, rgb bytes) through ImageMagick's plain PPM."""
+    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True,
+                          timeout=20, check=True).stdout
+    parts = data.split(maxsplit=4)
+    check(parts[0] == b"P6", "not a PPM picture")
+    width, height = int(parts[1]), int(parts[2])
+    pixels = parts[4]
+    return width, height, pixels[:width * height * 3]
+
+
+def solid_dark_box(image, reach=2):
+    """Bounding box (left, top, right, bottom exclusive) of the pixels whose whole
+    (2 reach + 1)-square is near black, or None. Key frames are two pixels thick and labels
+    thin, so only a filled (pressed) key leaves such pixels."""
+    width, height, rgb = image
+    dark = [[rgb[3 * (y * width + x)] < 64 and rgb[3 * (y * width + x) + 1] < 64
+             and rgb[3 * (y * width + x) + 2] < 64 for x in range(width)] for y in range(height)]
+    span = 2 * reach + 1
+    across = []
+    for row in dark:
+        run, flags = 0, [False] * width
+        for x, d in enumerate(row):
+            run = run + 1 if d else 0
+            if run >= span:
+                flags[x - reach] = True
+        across.append(flags)
+    box = None
+    for x in range(width):
+        run = 0
+        for y in range(height):
+            run = run + 1 if across[y][x] else 0
+            if run >= span:
+                cy = y - reach
+                if box is None:
+                    box = [x, cy, x + 1, cy + 1]
+                else:
+                    box = [min(box[0], x), min(box[1], cy), max(box[2], x + 1),
+                           max(box[3], cy + 1)]
+    return None if box is None else tuple(box)
+
+
+def count_pixels(image, box, predicate):
+    width, _, rgb = image
+    left, top, right, bottom = box
+    n = 0
+    for y in range(top, bottom):
+        for x in range(left, right):
+            i = 3 * (y * width + x)
+            if predicate(rgb[i], rgb[i + 1], rgb[i + 2]):
+                n += 1
+    return n
+
+
+def is_white(r, g, b):
+    return r > 240 and g > 240 and b > 240
+
+
+def pressed_q_geometry(session):
+    """Holds Q, photographs the window, releases Q. Returns the pressed key's rectangle in
+    window pixels (found from the picture) and the picture's path."""
+    session.capture.mark()
+    session.xdotool("keydown", "q")
+    session.capture.expect(["90 37 64"], "Q held")
+    time.sleep(0.3)
+    path, image = session.screenshot("pressed.png")
+    session.xdotool("keyup", "q")
+    session.capture.expect(["80 37 40"], "Q released")
+    box = solid_dark_box(image)
+    check(box is not None, f"no key drawn pressed in {path}")
+    # The dark area is the key's fill with its frame, which reaches one pixel outside the key's
+    # rectangle; the erosion took two pixels off each side of it.
+    left, top, right, bottom = box[0] - 1, box[1] - 1, box[2] + 1, box[3] + 1
+    return (left, top, right, bottom), image, path
+
+
+# ---- Cases -------------------------------------------------------------------------------
+
+def case_midi_layer_jack(args):
+    """The MIDI layer alone: the capture port is listed and gets exactly the bytes sent."""
+    with Session(args, "midi_layer_jack") as s:
+        s.start_jack()
+        device = s.capture_device_id()
+        s.capture.mark()
+        words = ["C3", "643C93", "403C83", "7F40B3", "3F7FE3", "0A05D3"]
+        result = s.run([args.midi_tool, "send", str(device), *words])
+        check(result.returncode == 0, f"sending failed: {result.stderr}")
+        s.capture.expect(["C3 00", "93 3C 64", "83 3C 40", "B3 40 7F", "E3 7F 3F", "D3 05"],
+                         "words through JACK")
+        # A device number past the end does not open.
+        result = s.run([args.midi_tool, "send", str(device + 1), "C0"])
+        check(result.returncode == 1, "a device past the end opened")
+
+
+def case_key_q_plays_and_releases(args):
+    with Session(args, "key_q") as s:
+        s.open_with_capture_device()
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q pressed and released")
+
+
+def case_held_key_one_note_on(args):
+    with Session(args, "held_key") as s:
+        s.open_with_capture_device()
+        s.xdotool("keydown", "q")
+        time.sleep(1.2)  # some thirty auto-repeats at the rate set
+        s.xdotool("keyup", "q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q held for a second")
+
+
+def case_shift_q_octave_up(args):
+    with Session(args, "shift_q") as s:
+        s.open_with_capture_device()
+        # As a player does it: Shift down, Q down and up, Shift up. (xdotool's "shift+q" lets go
+        # of Shift first, which by design ends a different note than the one it started.)
+        for step in (("keydown", "shift"), ("keydown", "q"), ("keyup", "q"), ("keyup", "shift")):
+            s.xdotool(*step)
+            time.sleep(0.05)
+        s.capture.expect(["90 43 64", "80 43 40"], "Shift+Q")
+
+
+def case_space_sustain(args):
+    with Session(args, "space") as s:
+        s.open_with_capture_device()
+        s.key("space")
+        s.capture.expect(["B0 40 7F", "B0 40 00"], "space bar")
+
+
+def case_escape_resets_all_channels(args):
+    with Session(args, "escape") as s:
+        s.open_with_capture_device()
+        s.key("Escape")
+        expected = []
+        for channel in range(16):
+            expected += [f"B{channel:X} 79 00", f"B{channel:X} 7B 00"]
+        s.capture.expect(expected, "Esc")
+
+
+def case_up_transposes(args):
+    with Session(args, "up") as s:
+        s.open_with_capture_device()
+        s.key("Up")
+        s.key("q")
+        s.capture.expect(["90 43 64", "80 43 40"], "Up, then Q")
+
+
+def case_keypad_plus_velocity(args):
+    with Session(args, "kp_plus") as s:
+        s.open_with_capture_device()
+        s.key("KP_Add")
+        s.key("q")
+        s.capture.expect(["90 37 6C", "80 37 40"], "keypad plus, then Q")
+
+
+def case_mouse_click_plays_key(args):
+    """Finds Q's key in a picture of the window, derives the grid from it, and clicks the
+    middle of the "C" key of the lower manual (row 3, column 7: note 48)."""
+    with Session(args, "mouse") as s:
+        s.open_with_capture_device()
+        (left, top, right, bottom), _, _ = pressed_q_geometry(s)
+        column_step = (right - left) / 2.0
+        row_step = float(bottom - top)
+        x = left + (7 - 1) * column_step + column_step  # Q is row 1, column 1
+        y = top + (3 - 1) * row_step + row_step / 2.0
+        s.xdotool("mousemove", "--window", s.window, str(int(x)), str(int(y)))
+        time.sleep(0.2)
+        s.xdotool("mousedown", "1")
+        time.sleep(0.2)
+        s.xdotool("mouseup", "1")
+        s.capture.expect(["90 30 64", "80 30 40"], f"click at {int(x)},{int(y)}")
+
+
+def case_pressed_key_screenshot(args):
+    """Q held: its key black with a white label, at its place on the grid; every other key
+    released; after the release no key is drawn pressed."""
+    with Session(args, "screenshot") as s:
+        s.open_with_capture_device()
+        _, _, width, height = s.geometry()
+        box, image, path = pressed_q_geometry(s)
+        left, top, right, bottom = box
+        key_width, key_height = right - left, bottom - top
+        check(key_width > 10 and key_height > 8, f"pressed key too small: {box} in {path}")
+        check(key_width < width / 8 and key_height < height / 3,
+              f"more than one key looks pressed: {box} in {path}")
+        # Q is column 1 of a 26-column keyboard centred in the client width.
+        column_step = key_width / 2.0
+        expected_left = int((width - 26 * column_step) * 0.5) + column_step
+        check(abs(left - expected_left) <= 3,
+              f"pressed key at x {left}, Q belongs at {expected_left:.0f} (window {width})")
+        # Row 1 of 4 rows centred below the menu bar: the bar's height comes out plausible.
+        menu_bar = 2 * (top + key_height) - height
+        check(0 <= menu_bar <= 80, f"pressed key at y {top} is not on row 1 (window {height})")
+        inner = (left + 3, top + 3, right - 3, bottom - 3)
+        area = (inner[2] - inner[0]) * (inner[3] - inner[1])
+        white = count_pixels(image, inner, is_white)
+        dark = count_pixels(image, inner, lambda r, g, b: r < 64 and g < 64 and b < 64)
+        check(white > 5, f"no white label on the pressed key in {path}")
+        check(dark > area * 0.4, f"pressed key is not filled black in {path}")
+        # Released keys: white fills, many of them (54 keys less gaps less Q).
+        whole = (0, 0, image[0], image[1])
+        check(count_pixels(image, whole, is_white) > 30 * area,
+              f"the released keys are not drawn white in {path}")
+        _, after = s.screenshot("released.png")
+        check(solid_dark_box(after) is None, "a key still looks pressed after the release")
+        print(f"pressed-key picture: {path}")
+
+
+def case_close_saves_and_silences(args):
+    with Session(args, "close") as s:
+        device = s.open_with_capture_device(channel=2, program=5)
+        s.close_window()
+        s.capture.expect([f"B{channel:X} 7B 00" for channel in range(16)], "closing")
+        saved = read_settings(s.settings_path)
+        check(saved["savedDeviceId"] == device, f"saved device {saved['savedDeviceId']}")
+        check(saved["openAtStart"] == 1, f"open-at-start {saved['openAtStart']}")
+        check(saved["channel"] == 2 and saved["program"] == 5 and saved["velocity"] == 100,
+              f"saved {saved}")
+        check(saved["zoom"] == 2.0, f"saved zoom {saved['zoom']}")
+        check(saved["right"] > saved["left"] and saved["bottom"] > saved["top"],
+              f"saved window rectangle {saved}")
+
+
+def case_synth_sound_program(args):
+    """First start (no settings file): the mapper opens the built-in synthesizer, whose sound
+    goes to a WAV file; Q held for half a second is heard there."""
+    with Session(args, "synth") as s:
+        wav = os.path.join(s.tmp, "synth.wav")
+        s.env.pop("PLINKETT_NO_BUILTIN_SYNTH")
+        s.env["PLINKETT_MIDI_APIS"] = "none"
+        s.env["PLINKETT_SYNTH_FILE"] = wav
+        s.start_x()
+        s.start_program()
+        time.sleep(0.5)
+        s.xdotool("keydown", "q")
+        time.sleep(0.6)
+        s.xdotool("keyup", "q")
+        time.sleep(0.2)
+        s.close_window()
+        # The port opened at start-up, well before the key: the file begins in silence.
+        quiet = wav_rms(wav, 0.0, 0.3)
+        loud = max((wav_rms(wav, t / 10.0, t / 10.0 + 0.1) or 0.0) for t in range(40))
+        check(quiet is not None and loud is not None, "no WAV file was written")
+        check(quiet < 1.0, f"noise before the key was pressed (RMS {quiet:.1f})")
+        check(loud > 200, f"the synthesizer stayed silent (loudest 0.1 s RMS {loud:.1f})")
+        saved = read_settings(s.settings_path)
+        check(saved["savedDeviceId"] == -1 and saved["openAtStart"] == 1,
+              f"mapper not recorded as open: {saved}")
+
+
+def wav_rms(path, start, end):
+    """Root mean square of the 16-bit samples between start and end seconds (None: to the
+    end of the file); None if the file is unreadable."""
+    try:
+        with wave.open(path, "rb") as w:
+            check(w.getsampwidth() == 2, "not 16-bit audio")
+            rate, total = w.getframerate(), w.getnframes()
+            first = min(total, int(start * rate))
+            last = total if end is None else min(total, int(end * rate))
+            w.setpos(first)
+            frames = w.readframes(last - first)
+    except (OSError, EOFError, wave.Error):
+        return None
+    count = len(frames) // 2
+    if count == 0:
+        return 0.0
+    samples = struct.unpack(f"<{count}h", frames[:2 * count])
+    return math.sqrt(sum(v * v for v in samples) / count)
+
+
+CASES = {name[len("case_"):]: fn for name, fn in globals().items() if name.startswith("case_")}
+
+NEEDS = ["Xvfb", "xdotool", "xset", "import", "convert", "jackd"]
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("case", choices=sorted(CASES))
+    parser.add_argument("--capture", required=True)
+    parser.add_argument("--midi-tool", required=True)
+    parser.add_argument("--artifacts", required=True)
+    parser.add_argument("--program")
+    args = parser.parse_args()
+    missing = [tool for tool in NEEDS if shutil.which(tool) is None]
+    if missing:
+        print(f"SKIP: missing {' '.join(missing)} (scripts/install-deps.sh installs them)")
+        return SKIP
+    try:
+        CASES[args.case](args)
+    except Failure as failure:
+        print(f"FAIL {args.case}: {failure}")
+        return 1
+    print(f"PASS {args.case}")
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())

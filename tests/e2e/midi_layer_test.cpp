@@ -1,0 +1,186 @@
+// The Linux front end's MIDI layer without a window: how words become bytes, how the devices
+// are numbered under the environment's switches, and that the built-in synthesizer sounds.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <iterator>
+#include <cstdlib>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/qt/midi_devices.h"
+#include "platform/qt/midi_probe.h"
+#include "platform/qt/midi_message.h"
+#include "platform/qt/midi_synth.h"
+
+namespace {
+
+TEST(MidiMessage, ChannelMessagesKeepTheirLength) {
+  const MidiBytes on = unpackShortMessage(0x00643790u);
+  EXPECT_EQ(on.length, 3u);
+  EXPECT_EQ(on.bytes[0], 0x90);
+  EXPECT_EQ(on.bytes[1], 0x37);
+  EXPECT_EQ(on.bytes[2], 0x64);
+  EXPECT_EQ(unpackShortMessage(0x00004080u).length, 3u);  // note off
+  EXPECT_EQ(unpackShortMessage(0x007F40B0u).length, 3u);  // sustain
+  EXPECT_EQ(unpackShortMessage(0x003F7FE0u).length, 3u);  // pitch bend
+  const MidiBytes program = unpackShortMessage(0x000005C2u);
+  EXPECT_EQ(program.length, 2u);
+  EXPECT_EQ(program.bytes[0], 0xC2);
+  EXPECT_EQ(program.bytes[1], 0x05);
+  EXPECT_EQ(unpackShortMessage(0x00000AD0u).length, 2u);  // channel pressure
+}
+
+TEST(MidiMessage, SystemAndStrayBytes) {
+  EXPECT_EQ(shortMessageLength(0xF8), 1u);  // clock
+  EXPECT_EQ(shortMessageLength(0xF1), 2u);
+  EXPECT_EQ(shortMessageLength(0xF2), 3u);
+  // Nothing a short word can carry: sysex, undefined statuses, a lone data byte.
+  EXPECT_EQ(shortMessageLength(0xF0), 0u);
+  EXPECT_EQ(shortMessageLength(0xF7), 0u);
+  EXPECT_EQ(shortMessageLength(0xF4), 0u);
+  EXPECT_EQ(shortMessageLength(0x7F), 0u);
+  EXPECT_EQ(unpackShortMessage(0x0000003Cu).length, 0u);
+  // Data bytes never carry a top bit onto the wire.
+  const MidiBytes odd = unpackShortMessage(0x00FFBC90u);
+  EXPECT_EQ(odd.bytes[1], 0x3C);
+  EXPECT_EQ(odd.bytes[2], 0x7F);
+}
+
+TEST(MidiDeviceNames, AlsaNamesLoseAddressAndRepeatedClient) {
+  EXPECT_EQ(systemPortMenuName(RtMidi::LINUX_ALSA, "Midi Through:Midi Through Port-0 14:0"),
+            "Midi Through Port-0");
+  EXPECT_EQ(systemPortMenuName(RtMidi::LINUX_ALSA, "TiMidity:TiMidity port 0 128:0"),
+            "TiMidity port 0");
+  EXPECT_EQ(systemPortMenuName(RtMidi::LINUX_ALSA, "Synth:Port 1 130:1"), "Synth:Port 1");
+  // JACK names are "client:port" and stay whole.
+  EXPECT_EQ(systemPortMenuName(RtMidi::UNIX_JACK, "capture:in"), "capture:in");
+}
+
+// Each test sets the switches it needs; the scan reads them afresh.
+struct Environment {
+  Environment(const char* noSynth, const char* apis) {
+    set("PLINKETT_NO_BUILTIN_SYNTH", noSynth);
+    set("PLINKETT_MIDI_APIS", apis);
+    // A server name nobody runs: JACK counts as absent whatever runs on this machine.
+    const std::string server = "plinkett-no-server-" + std::to_string(getpid());
+    setenv("JACK_DEFAULT_SERVER", server.c_str(), 1);
+  }
+  static void set(const char* name, const char* value) {
+    if (value == nullptr) unsetenv(name);
+    else setenv(name, value, 1);
+  }
+};
+
+TEST(MidiDeviceList, SynthIsDeviceZeroAndTheMapperRoutesToIt) {
+  Environment env(nullptr, "none");
+  const MidiDeviceList list = scanMidiDevices();
+  EXPECT_TRUE(list.mapperPresent);
+  ASSERT_EQ(list.devices.size(), 1u);
+  EXPECT_EQ(list.devices[0].kind, MidiDeviceKind::BuiltinSynth);
+  EXPECT_EQ(list.devices[0].name, kSynthName);
+}
+
+TEST(MidiDeviceList, EverythingHiddenLeavesNoDevice) {
+  Environment env("1", "none");
+  const MidiDeviceList list = scanMidiDevices();
+  EXPECT_FALSE(list.mapperPresent);
+  EXPECT_TRUE(list.devices.empty());
+}
+
+TEST(MidiDeviceList, NoJackServerMeansNoJackDevicesAndNoServerStarted) {
+  Environment env("1", "jack");
+  const MidiDeviceList list = scanMidiDevices();
+  EXPECT_TRUE(list.devices.empty());
+  // The probe must not have launched a server under that name.
+  EXPECT_FALSE(jackServerRunning());
+}
+
+// Root mean square of the 16-bit samples in a WAV file's data chunk; -1 when unreadable.
+double wavRms(const std::string& path) {
+  std::ifstream file(path, std::ios::binary);
+  std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  if (bytes.size() < 12 || std::string(bytes.data(), 4) != "RIFF") return -1;
+  std::size_t at = 12;
+  while (at + 8 <= bytes.size()) {
+    const std::string id(bytes.data() + at, 4);
+    uint32_t size = 0;
+    for (int i = 3; i >= 0; --i) size = (size << 8) | static_cast<uint8_t>(bytes[at + 4 + i]);
+    at += 8;
+    if (id == "data") {
+      const std::size_t end = std::min(bytes.size(), at + size);
+      double sum = 0;
+      std::size_t count = 0;
+      for (; at + 1 < end; at += 2, ++count) {
+        const auto sample = static_cast<int16_t>(static_cast<uint8_t>(bytes[at]) |
+                                                 (static_cast<uint8_t>(bytes[at + 1]) << 8));
+        sum += double(sample) * sample;
+      }
+      return count == 0 ? -1 : std::sqrt(sum / double(count));
+    }
+    at += size + (size & 1);
+  }
+  return -1;
+}
+
+// Plays the words through the device into a WAV file and returns the file's loudness.
+double playIntoFile(int32_t deviceId, const std::vector<uint32_t>& words, const char* name) {
+  const std::string path = ::testing::TempDir() + name + std::to_string(getpid()) + ".wav";
+  setenv("PLINKETT_SYNTH_FILE", path.c_str(), 1);
+  plat::MidiHandle handle = 0;
+  EXPECT_TRUE(plat::midiOutOpen(deviceId, handle));
+  EXPECT_NE(handle, 0u);
+  for (uint32_t word : words) plat::midiOutSend(handle, word);
+  std::this_thread::sleep_for(std::chrono::milliseconds(600));
+  plat::midiOutClose(handle);
+  unsetenv("PLINKETT_SYNTH_FILE");
+  const double rms = wavRms(path);
+  std::remove(path.c_str());
+  return rms;
+}
+
+// The only test that goes through platform.h: the list it sees is taken once per process.
+TEST(MidiPlatformServices, NumberingNamesAndTheSynthesizersSound) {
+  Environment env(nullptr, "none");
+  ASSERT_EQ(plat::midiOutCount(), 1);
+  char name[32];
+  ASSERT_TRUE(plat::midiOutProductName(-1, name));
+  EXPECT_STREQ(name, kMapperName);
+  ASSERT_TRUE(plat::midiOutProductName(0, name));
+  EXPECT_STREQ(name, kSynthName);
+  EXPECT_FALSE(plat::midiOutProductName(1, name));
+  EXPECT_FALSE(plat::midiOutProductName(-2, name));
+  plat::MidiHandle handle = 0;
+  EXPECT_FALSE(plat::midiOutOpen(1, handle));
+  EXPECT_FALSE(plat::midiOutOpen(-2, handle));
+
+  if (findSoundFont() == nullptr) GTEST_SKIP() << "no General MIDI soundfont installed";
+  // Silence first, so that the loudness measure is shown able to tell the difference.
+  const double silent = playIntoFile(0, {0x000000C0u}, "silent");
+  const double note = playIntoFile(0, {0x000000C0u, 0x00643C90u}, "note");
+  const double mapped = playIntoFile(-1, {0x000018C0u, 0x007F4090u, 0x00644390u}, "mapper");
+  EXPECT_GE(silent, 0.0);
+  EXPECT_LT(silent, 1.0);
+  EXPECT_GT(note, 200.0);
+  EXPECT_GT(mapped, 200.0);
+
+  // A synthesizer without any audio output cannot be opened.
+  setenv("PLINKETT_SYNTH_AUDIO_DRIVER", "no-such-driver", 1);
+  handle = 0;
+  EXPECT_FALSE(plat::midiOutOpen(0, handle));
+  EXPECT_EQ(handle, 0u);
+  unsetenv("PLINKETT_SYNTH_AUDIO_DRIVER");
+
+  // Handles that are not (or no longer) ours are ignored.
+  plat::midiOutSend(12345u, 0x00643C90u);
+  plat::midiOutClose(12345u);
+}
+
+}  // namespace
