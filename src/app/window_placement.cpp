@@ -12,6 +12,7 @@ constexpr int64_t kTitleStrip = 24;       // rows at the top that must be on a s
 constexpr int64_t kMinVisibleWidth = 48;  // ... over at least this many pixels
 constexpr int64_t kFirstWidth = 400;
 constexpr int64_t kFirstHeight = 200;
+constexpr int64_t kLargestSide = 32767;
 constexpr int64_t kInset = 100;           // where a window brought back lands, as on a first start
 
 int32_t toInt32(int64_t v) {
@@ -31,7 +32,8 @@ Rect reachableWindowRect(const Rect& saved) {
   int64_t left = saved.left, top = saved.top;
   int64_t width = int64_t{saved.right} - saved.left;
   int64_t height = int64_t{saved.bottom} - saved.top;
-  bool sizeUsable = width > 0 && height > 0;
+  // No window system makes a window larger than this; a bigger stored size is damage.
+  bool sizeUsable = width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide;
 
   Rect areas[kMaxScreens];
   int32_t count = std::min(plat::screenWorkAreas(areas, kMaxScreens), kMaxScreens);

@@ -5,5 +5,6 @@
 
 // The saved rectangle itself when its title strip lies on one of the screens' work areas;
 // otherwise the same size (limited to the primary work area) moved onto the primary work area.
-// A rectangle with no width or height (a damaged settings file) becomes the first-start size.
+// A rectangle with no width or height, or one larger than any window can be (a damaged settings
+// file), becomes the first-start size.
 Rect reachableWindowRect(const Rect& saved);

@@ -1,6 +1,7 @@
 // A rectangle in pixels, right and bottom exclusive, as the window system uses them.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 
 struct Rect {
@@ -17,7 +18,9 @@ inline bool rectContains(const Rect& r, int32_t x, int32_t y) {
   return x >= r.left && x < r.right && y >= r.top && y < r.bottom;
 }
 
-// Moves every edge outward by n pixels.
+// Moves every edge outward by n pixels. Edges already at the ends of the int32 range (a key of a
+// wildly zoomed grid) stay there instead of wrapping round.
 inline Rect growRect(const Rect& r, int32_t n) {
-  return Rect{r.left - n, r.top - n, r.right + n, r.bottom + n};
+  auto edge = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
+  return Rect{edge(int64_t{r.left} - n), edge(int64_t{r.top} - n), edge(int64_t{r.right} + n), edge(int64_t{r.bottom} + n)};
 }

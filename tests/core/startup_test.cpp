@@ -251,7 +251,7 @@ TEST_F(Startup, MinimisedOrLostWindowsComeBackWithinReach) {
   fake::reset();
   fake::script().settingsBasePath = dir_ + "/plinkett";
   onCreate();
-  EXPECT_EQ(fake::callsOf("windowMove").back(), "windowMove 0 0 1920 1080 repaint");
+  EXPECT_EQ(fake::callsOf("windowMove").back(), "windowMove 100 100 400 200 repaint");
 }
 
 TEST(HelpPath, DirectoryLengthDecidesBetweenFileAndQuestionMark) {

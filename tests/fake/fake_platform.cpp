@@ -233,10 +233,15 @@ void windowMove(int32_t left, int32_t top, int32_t width, int32_t height, bool r
   fake::log("windowMove " + fake::num(left) + " " + fake::num(top) + " " + fake::num(width) + " " +
             fake::num(height) + (repaint ? " repaint" : ""));
   if (gWorld.destroyed) return;
-  gWorld.window = Rect{left, top, left + width, top + height};
+  // A window system limits sizes to what a window can have: nothing negative, nothing huge.
+  auto limit = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, 0, 32767)); };
+  width = limit(width);
+  height = limit(height);
+  gWorld.window = Rect{left, top, static_cast<int32_t>(std::clamp<int64_t>(int64_t{left} + width, INT32_MIN, INT32_MAX)),
+                       static_cast<int32_t>(std::clamp<int64_t>(int64_t{top} + height, INT32_MIN, INT32_MAX))};
   // As a window system does, a change of client size is told to the window at once.
-  int32_t cw = std::max(0, width - gScript.frameWidth);
-  int32_t ch = std::max(0, height - gScript.frameHeight - gScript.menuHeight);
+  int32_t cw = limit(int64_t{width} - gScript.frameWidth);
+  int32_t ch = limit(int64_t{height} - gScript.frameHeight - gScript.menuHeight);
   if (cw != gClientWidth || ch != gClientHeight) {
     gClientWidth = cw;
     gClientHeight = ch;
