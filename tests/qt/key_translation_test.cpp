@@ -1,0 +1,69 @@
+// Native key events to the core's key messages.
+#include <gtest/gtest.h>
+
+#include <QKeyEvent>
+
+#include "platform/qt/qt_key_translation.h"
+
+namespace {
+
+constexpr quint32 kX11Q = 16 + 8;  // X keycodes are PC scan codes + 8
+
+QKeyEvent event(QEvent::Type type, int key, Qt::KeyboardModifiers mods, quint32 code, bool autoRepeat = false) {
+  return QKeyEvent(type, key, mods, code, 0, 0, QString(), autoRepeat);
+}
+
+TEST(KeyTranslation, ScanCodesRepeatsAndModifiers) {
+  TranslatedKey press = translateKeyEvent(event(QEvent::KeyPress, Qt::Key_Q, Qt::ShiftModifier, kX11Q), false, false);
+  EXPECT_EQ(press.routing, KeyRouting::ToCore);
+  EXPECT_EQ(press.message.param, 16u << 16);
+  EXPECT_TRUE(press.message.modifiers.shift);
+  EXPECT_FALSE(press.message.modifiers.ctrl);
+  EXPECT_FALSE(press.message.release);
+
+  TranslatedKey repeat = translateKeyEvent(event(QEvent::KeyPress, Qt::Key_Q, Qt::ControlModifier, kX11Q, true), false, false);
+  EXPECT_EQ(repeat.message.param, (16u << 16) | (1u << 30));
+  EXPECT_TRUE(repeat.message.modifiers.ctrl);
+  // A press of a key that is still down is a repeat, whatever the toolkit says.
+  EXPECT_EQ(translateKeyEvent(event(QEvent::KeyPress, Qt::Key_Q, {}, kX11Q), false, true).message.param, (16u << 16) | (1u << 30));
+
+  TranslatedKey repeatRelease = translateKeyEvent(event(QEvent::KeyRelease, Qt::Key_Q, {}, kX11Q, true), true, false);
+  EXPECT_EQ(repeatRelease.routing, KeyRouting::Ignore);
+  TranslatedKey release = translateKeyEvent(event(QEvent::KeyRelease, Qt::Key_Q, {}, kX11Q), true, false);
+  EXPECT_EQ(release.routing, KeyRouting::ToCore);
+  EXPECT_TRUE(release.message.release);
+  EXPECT_EQ(release.message.param, 16u << 16);
+
+  EXPECT_EQ(translateKeyEvent(event(QEvent::KeyPress, Qt::Key_Q, Qt::AltModifier, kX11Q), false, false).routing,
+            KeyRouting::System);
+  EXPECT_EQ(scanCodeFromNative(0), 0xFFu);
+  EXPECT_EQ(scanCodeFromNative(8 + 300), 0xFFu) << "no note key from a code beyond a byte";
+  EXPECT_EQ(scanCodeFromNative(8 + 53), 53u);
+}
+
+TEST(KeyTranslation, KeysWithFixedDutiesByMeaning) {
+  struct Case {
+    int key;
+    Qt::KeyboardModifiers mods;
+    int32_t vk;
+  };
+  const Case cases[] = {
+      {Qt::Key_Space, {}, 32},
+      {Qt::Key_Return, {}, 13},
+      {Qt::Key_Enter, Qt::KeypadModifier, 13},
+      {Qt::Key_Escape, {}, 27},
+      {Qt::Key_Up, {}, 38},
+      {Qt::Key_Down, {}, 40},
+      {Qt::Key_Plus, Qt::KeypadModifier, 107},
+      {Qt::Key_Minus, Qt::KeypadModifier, 109},
+      {Qt::Key_Plus, Qt::ShiftModifier, 0},  // the typing row's plus is a note key
+      {Qt::Key_Minus, {}, 0},
+      {Qt::Key_Q, {}, 0},
+  };
+  for (const Case& c : cases) {
+    EXPECT_EQ(translateKeyEvent(event(QEvent::KeyPress, c.key, c.mods, 0), false, false).message.virtualKey, c.vk)
+        << c.key;
+  }
+}
+
+}  // namespace
