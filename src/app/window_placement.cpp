@@ -8,8 +8,8 @@
 namespace {
 
 constexpr int32_t kMaxScreens = 16;
-constexpr int64_t kTitleStrip = 24;       // rows at the top that must be on a screen to drag it
-constexpr int64_t kMinVisibleWidth = 48;  // ... over at least this many pixels
+constexpr int64_t kTitleStrip = 24;       // caption rows at the top of the outer rectangle
+constexpr int64_t kMinVisibleWidth = 48;  // caption pixels across that must be on a screen
 constexpr int64_t kFirstWidth = 400;
 constexpr int64_t kFirstHeight = 200;
 constexpr int64_t kLargestSide = 32767;
@@ -19,10 +19,13 @@ int32_t toInt32(int64_t v) {
   return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
 }
 
-bool titleStripVisible(int64_t left, int64_t top, int64_t right, const Rect& area) {
-  int64_t overlapWidth = std::min<int64_t>(right, area.right) - std::max<int64_t>(left, area.left);
-  int64_t overlapHeight = std::min<int64_t>(top + kTitleStrip, area.bottom) - std::max<int64_t>(top, area.top);
-  return overlapWidth >= std::min<int64_t>(kMinVisibleWidth, right - left) && overlapHeight > 0 && top >= area.top;
+// The caption strip is what the user drags a window by: it must lie on the screen over at least
+// half its height (a frame a few pixels above the top edge still counts) and a usable width.
+bool titleStripReachable(int64_t left, int64_t top, int64_t width, int64_t height, const Rect& area) {
+  int64_t strip = std::min(kTitleStrip, height);
+  int64_t overlapHeight = std::min<int64_t>(top + strip, area.bottom) - std::max<int64_t>(top, area.top);
+  int64_t overlapWidth = std::min<int64_t>(left + width, area.right) - std::max<int64_t>(left, area.left);
+  return overlapHeight > 0 && 2 * overlapHeight >= strip && overlapWidth >= std::min(kMinVisibleWidth, width);
 }
 
 }  // namespace
@@ -37,16 +40,16 @@ Rect reachableWindowRect(const Rect& saved) {
 
   Rect areas[kMaxScreens];
   int32_t count = std::min(plat::screenWorkAreas(areas, kMaxScreens), kMaxScreens);
-  if (count <= 0) return saved;  // nothing known about the screens: keep what was saved
-
   if (sizeUsable) {
     for (int32_t i = 0; i < count; ++i) {
-      if (titleStripVisible(left, top, left + width, areas[i])) return saved;
+      if (titleStripReachable(left, top, width, height, areas[i])) return saved;
     }
   } else {
     width = kFirstWidth;
     height = kFirstHeight;
   }
+  // Nothing known about the screens: keep the saved place, with a size a window can have.
+  if (count <= 0) return Rect{saved.left, saved.top, toInt32(left + width), toInt32(top + height)};
 
   const Rect& primary = areas[0];
   int64_t areaWidth = int64_t{primary.right} - primary.left;

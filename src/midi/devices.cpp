@@ -12,6 +12,7 @@
 namespace {
 
 constexpr int32_t kChannelCount = 16;
+constexpr const char* kMapperFallbackName = "MIDI Mapper";
 
 // The Devices item of a device id; only ids that have an item are ever checked.
 int32_t deviceItem(int32_t deviceId) { return cmd::kFirstDevice + deviceId; }
@@ -44,11 +45,16 @@ void closePort() {
 void fillDevicesMenu(int32_t deviceCount) {
   char name[32];
   if (plat::midiOutProductName(-1, name)) {
+    if (name[0] == '\0') std::snprintf(name, sizeof name, "%s", kMapperFallbackName);
     plat::menuAppendDevice(cmd::kMapperDevice, name);
     app.midi.mapperItemPresent = 1;
   }
   for (int32_t n = 0; n < deviceCount; ++n) {
-    if (!plat::midiOutProductName(n, name)) std::snprintf(name, sizeof name, "MIDI device %d", static_cast<int>(n) + 1);
+    // A device whose name cannot be read (or is empty) still needs an item the user can tell
+    // apart and choose; it is numbered from 1, as a person counts the items below the mapper.
+    if (!plat::midiOutProductName(n, name) || name[0] == '\0') {
+      std::snprintf(name, sizeof name, "MIDI device %d", static_cast<int>(n) + 1);
+    }
     plat::menuAppendDevice(deviceItem(n), name);
   }
   if (app.midi.mapperItemPresent != 0) plat::menuCheck(cmd::kMapperDevice, true);
@@ -91,12 +97,14 @@ void toggleActive() {
 
 bool isDeviceCommand(int32_t commandId) {
   // One unsigned comparison covers both ends: ids below the first item wrap to huge numbers.
+  int32_t devices = app.midi.deviceCount > 0 ? app.midi.deviceCount : 0;
   uint32_t first = static_cast<uint32_t>(cmd::kFirstDevice - app.midi.mapperItemPresent);
-  uint32_t count = static_cast<uint32_t>(app.midi.deviceCount + app.midi.mapperItemPresent);
+  uint32_t count = static_cast<uint32_t>(devices) + static_cast<uint32_t>(app.midi.mapperItemPresent);
   return static_cast<uint32_t>(commandId) - first < count;
 }
 
 void selectDevice(int32_t commandId) {
+  if (!isDeviceCommand(commandId)) return;
   // Switching is not closing: no all-notes-off, and "Active" keeps its mark until the reopening.
   if (app.midi.deviceOpen == 1) closePort();
   checkDeviceItem(app.midi.currentDeviceId, false);
@@ -108,6 +116,7 @@ void selectDevice(int32_t commandId) {
 }
 
 void selectChannel(int32_t commandId) {
+  if (commandId < cmd::kFirstChannel || commandId > cmd::kLastChannel) return;
   checkChannelItem(app.settings.channel, false);
   app.settings.channel = commandId - cmd::kFirstChannel;
   plat::menuCheck(commandId, true);
@@ -116,6 +125,7 @@ void selectChannel(int32_t commandId) {
 }
 
 void selectProgram(int32_t commandId) {
+  if (commandId < cmd::kFirstProgram || commandId > cmd::kLastProgram) return;
   app.settings.program = commandId - cmd::kFirstProgram;
   if (app.midi.deviceOpen == 1) programChange(app.settings.channel, app.settings.program);
   plat::invalidateClient();

@@ -57,7 +57,8 @@ Rect windowRect();
 // Outer rectangle the window has when restored: the same as windowRect() unless the window is
 // minimised or maximised. This is what is worth remembering across runs.
 Rect windowNormalRect();
-// Work areas of the attached monitors, for keeping a restored window within reach.
+// Work areas of the attached monitors, the primary one first, for keeping a restored window
+// within reach.
 // Writes at most capacity rectangles and returns how many there are.
 int32_t screenWorkAreas(Rect* areas, int32_t capacity);
 // Moves and sizes the outer window; width and height include frame, caption and menu bar.

@@ -9,16 +9,21 @@
 #include "app/app_texts.h"
 #include "platform/platform.h"
 #include "settings/byte_cursor.h"
+#include "settings/file_sync.h"
 
 namespace {
 
 bool isPathSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
 
+// Room for any base path a platform hands out; a path that fills it may have been cut.
+constexpr std::size_t kBasePathRoom = 4096;
+
 }  // namespace
 
 bool buildSettingsPath(const char* basePath, char* path, std::size_t size) {
-  if (size == 0) return false;
+  if (path == nullptr || size == 0) return false;
   path[0] = '\0';
+  if (basePath == nullptr) return false;
   std::size_t length = std::strlen(basePath);
   std::size_t keep = 0;  // up to and including the last separator
   for (std::size_t i = length; i > 0; --i) {
@@ -35,8 +40,14 @@ bool buildSettingsPath(const char* basePath, char* path, std::size_t size) {
 }
 
 void settingsPath() {
-  char base[ShellState::kSettingsPathSize];
-  plat::settingsBasePath(base, sizeof base);
+  // The base is fetched into a room far larger than the path buffer: a base cut at 259
+  // characters could have lost its last separator, and the cut-off directory part would then
+  // name a parent folder. A base that fills the room may be cut the same way, so it gives no
+  // settings file at all, like any path too long for the buffer.
+  app.shell.settingsPath[0] = '\0';
+  char base[kBasePathRoom];
+  std::size_t length = plat::settingsBasePath(base, sizeof base);
+  if (length + 1 >= sizeof base) return;
   buildSettingsPath(base, app.shell.settingsPath, sizeof app.shell.settingsPath);
 }
 
@@ -107,13 +118,15 @@ void saveSettings() {
 }
 
 bool writeFileAtomically(const char* path, const uint8_t* bytes, std::size_t size) {
-  // The new content goes to a file beside the old one and replaces it by a rename, so a failed
-  // or interrupted write never leaves a shortened or empty settings file.
+  // The new content goes to a file beside the old one, reaches the disk, and only then replaces
+  // the old one by a rename, so a failed or interrupted write never leaves a shortened or empty
+  // settings file: either the old file stays byte for byte or the new one is there whole.
+  if (path == nullptr || path[0] == '\0') return false;
   std::string temporary = std::string(path) + ".new";
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (file == nullptr) return false;
   bool written = std::fwrite(bytes, 1, size, file) == size;
-  written = std::fflush(file) == 0 && written;
+  written = syncFileToDisk(file) && written;
   written = std::fclose(file) == 0 && written;
   std::error_code error;
   if (written) std::filesystem::rename(temporary, path, error);

@@ -1,4 +1,4 @@
-// The menu as data, and the commands that the shell carries out itself.
+// The commands that the shell carries out itself, driven as the menu drives them.
 #include <gtest/gtest.h>
 
 #include <set>
@@ -9,74 +9,10 @@
 #include "app/commands.h"
 #include "app/dispatch.h"
 #include "app/help_commands.h"
-#include "app/menu_table.h"
 #include "fake/fake_platform.h"
 #include "keyboard/key_layouts.h"
 
 namespace {
-
-std::vector<const MenuEntry*> childrenOf(const char* popupText) {
-  std::vector<const MenuEntry*> out;
-  auto rows = menuTable();
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i].kind != MenuKind::Popup || std::string(rows[i].text) != popupText) continue;
-    for (std::size_t j = i + 1; j < rows.size() && rows[j].depth > rows[i].depth; ++j) {
-      if (rows[j].depth == rows[i].depth + 1) out.push_back(&rows[j]);
-    }
-  }
-  return out;
-}
-
-TEST(MenuTable, ShapeIdsAndTexts) {
-  std::vector<std::string> bar;
-  std::set<int32_t> ids;
-  int checked = 0;
-  for (const MenuEntry& e : menuTable()) {
-    if (e.depth == 0) bar.push_back(e.text);
-    if (e.kind == MenuKind::Item) {
-      EXPECT_TRUE(ids.insert(e.id).second) << "duplicate id " << e.id;
-      if (e.checked) {
-        ++checked;
-        EXPECT_EQ(e.id, cmd::kNoTranspose);
-      }
-    }
-  }
-  EXPECT_EQ(bar, (std::vector<std::string>{"&File", "&Devices", "&Midi", "&Window", "&Help"}));
-  EXPECT_EQ(checked, 1);
-  EXPECT_EQ(ids.size(), 1u + 1u + 5u + 128u + 16u + 1u + 1u + 3u + 1u + 1u + 1u + 3u + 4u);
-
-  std::vector<const MenuEntry*> transpose = childrenOf("&Transpose");
-  ASSERT_EQ(transpose.size(), 5u);
-  EXPECT_EQ(transpose[0]->id, cmd::kTransposeUp2);
-  EXPECT_EQ(transpose[4]->id, cmd::kTransposeDown2);
-
-  std::vector<const MenuEntry*> families = childrenOf("&Program");
-  ASSERT_EQ(families.size(), 16u);
-  EXPECT_STREQ(families[12]->text, "Synth Effects");
-  std::vector<const MenuEntry*> organ = childrenOf("Organ");
-  ASSERT_EQ(organ.size(), 8u);
-  EXPECT_EQ(organ[7]->id, 324);
-  EXPECT_STREQ(organ[7]->text, "Tango Acordion");
-  EXPECT_STREQ(childrenOf("Synth Effects")[5]->text, "FX 6 golblins");
-  EXPECT_EQ(childrenOf("Sound Effects")[7]->id, cmd::kLastProgram);
-  EXPECT_STREQ(childrenOf("Sound Effects")[7]->text, "Gunshot");
-
-  std::vector<const MenuEntry*> channels = childrenOf("&Channel");
-  ASSERT_EQ(channels.size(), 16u);
-  EXPECT_STREQ(channels[15]->text, "16");
-  EXPECT_EQ(channels[15]->id, cmd::kLastChannel);
-
-  std::vector<const MenuEntry*> zoom = childrenOf("&Zoom Keyboard");
-  ASSERT_EQ(zoom.size(), 3u);
-  EXPECT_EQ(zoom[0]->id, cmd::kZoomBig);
-  std::vector<const MenuEntry*> help = childrenOf("&Help");
-  ASSERT_EQ(help.size(), 6u);
-  EXPECT_EQ(help[2]->kind, MenuKind::Separator);
-  EXPECT_STREQ(help[3]->text, "&Quillor Web Site...");
-  std::vector<const MenuEntry*> devices = childrenOf("&Devices");
-  ASSERT_EQ(devices.size(), 2u);
-  EXPECT_EQ(devices[1]->kind, MenuKind::Separator);
-}
 
 class Commands : public ::testing::Test {
  protected:
@@ -166,7 +102,37 @@ TEST_F(Commands, UnknownIdsOnlyRepaintAndHelpGoesToTheViewer) {
   EXPECT_EQ(fake::callsOf("openUrl"), std::vector<std::string>{std::string("openUrl ") + about::kWebAddress});
   std::vector<std::string> box = fake::callsOf("messageBox");
   ASSERT_EQ(box.size(), 1u);
-  EXPECT_EQ(box[0].rfind("messageBox plain-ok Plinkett 2.04 (32 bit version)\\n", 0), 0u);
+  // Three lines: the version, the rights notice, and the address the web-site command opens.
+  const std::string prefix = "messageBox plain-ok Plinkett 2.04 (32 bit version)\\n";
+  ASSERT_EQ(box[0].rfind(prefix, 0), 0u);
+  std::string rest = box[0].substr(prefix.size());
+  std::size_t lineBreak = rest.find("\\n");
+  ASSERT_NE(lineBreak, std::string::npos);
+  EXPECT_NE(rest.substr(0, lineBreak).find("Quillor"), std::string::npos);
+  EXPECT_EQ(rest.substr(lineBreak + 2), about::kWebAddress);
+  // Each command repainted once, at its end.
+  EXPECT_EQ(fake::callsOf("invalidateClient").size(), 4u);
+  EXPECT_EQ(fake::world().calls.back(), "invalidateClient");
+}
+
+TEST_F(Commands, ProgramsAreStoredWithoutMarksAndAlwaysOnTopFollowsItsMark) {
+  dispatchCommand(cmd::kFirstProgram + 40);  // device closed: nothing is sent
+  EXPECT_EQ(app.settings.program, 40);
+  EXPECT_TRUE(fake::checkedIn(cmd::kFirstProgram, cmd::kLastProgram).empty());
+  EXPECT_TRUE(fake::world().sent.empty());
+
+  app.settings.alwaysOnTop = 5;  // as a settings file may hold it: on
+  fake::clearLog();
+  dispatchCommand(cmd::kAlwaysOnTop);
+  EXPECT_EQ(app.settings.alwaysOnTop, 0);
+  EXPECT_FALSE(fake::isChecked(cmd::kAlwaysOnTop));
+  EXPECT_EQ(fake::world().calls,
+            (std::vector<std::string>{"menuCheck 102 off", "windowSetTopmost off", "invalidateClient",
+                                      "invalidateClient"}));
+  dispatchCommand(cmd::kAlwaysOnTop);
+  EXPECT_EQ(app.settings.alwaysOnTop, 1);
+  EXPECT_TRUE(fake::isChecked(cmd::kAlwaysOnTop));
+  EXPECT_TRUE(fake::world().topmost);
 }
 
 }  // namespace

@@ -14,6 +14,7 @@
 #include "app/commands.h"
 #include "app/dispatch.h"
 #include "app/main_window.h"
+#include "app/window_placement.h"
 #include "fake/fake_platform.h"
 #include "settings/settings_file.h"
 
@@ -69,6 +70,60 @@ TEST_F(Startup, FirstStartWithoutSettingsFile) {
   EXPECT_EQ(fake::world().deviceItems,
             (std::vector<int32_t>{cmd::kMapperDevice, cmd::kFirstDevice, cmd::kFirstDevice + 1}));
   EXPECT_EQ(app.shell.startupComplete, 1);
+}
+
+TEST_F(Startup, CreationRunsItsStepsInOrder) {
+  onCreate();
+  std::vector<std::string> calls = fake::world().calls;
+  auto at = [&](const std::string& call) { return std::find(calls.begin(), calls.end(), call) - calls.begin(); };
+  std::ptrdiff_t end = static_cast<std::ptrdiff_t>(calls.size());
+  std::ptrdiff_t timer = at("timerStart 1 50");
+  std::ptrdiff_t fonts = at("fontCreate 16 5 700");
+  std::ptrdiff_t count = at("midiOutCount");
+  std::ptrdiff_t devices = at("menuAppendDevice 1999 MIDI Mapper");
+  std::ptrdiff_t provisional = at("windowMove 100 100 400 200 repaint");
+  std::ptrdiff_t open = at("midiOutOpen -1");
+  for (std::ptrdiff_t i : {timer, fonts, count, devices, provisional, open}) ASSERT_LT(i, end);
+  EXPECT_EQ(timer, 0);
+  EXPECT_LT(timer, fonts);
+  EXPECT_LT(fonts, count);
+  EXPECT_LT(count, devices);
+  EXPECT_LT(devices, provisional);
+  EXPECT_LT(provisional, open);
+  // Between the final move and the device: the marks from the settings, in their order.
+  std::vector<std::string> marks(calls.begin() + provisional + 2, calls.begin() + provisional + 10);
+  EXPECT_EQ(marks, (std::vector<std::string>{"menuCheck 102 off", "menuCheck 103 off", "menuCheck 106 on",
+                                             "menuCheck 113 off", "menuCheck 113 on", "menuCheck 500 on",
+                                             "menuCheck 600 on", "menuCheck 603 off"}));
+}
+
+// Which Transpose item a stored transposition checks: 113 + transpose, or 113 + transpose / 4
+// (truncating) under Chromatic; none when no item exists.
+TEST_F(Startup, StoredTranspositionChecksItsItem) {
+  struct Case {
+    int32_t layout;
+    int32_t transpose;
+    std::vector<int32_t> checked;
+  };
+  const Case cases[] = {
+      {0, -2, {cmd::kTransposeDown2}}, {1, 2, {cmd::kTransposeUp2}},  {0, 3, {}},
+      {2, 4, {cmd::kTransposeUp1}},    {2, -4, {cmd::kTransposeDown1}}, {2, 3, {cmd::kNoTranspose}},
+      {2, -7, {cmd::kTransposeDown1}}, {2, 12, {}},                    {0, INT32_MIN, {}},
+      {2, INT32_MAX, {}},
+  };
+  for (const Case& c : cases) {
+    PersistedSettings s;
+    s.layout = c.layout;
+    s.transpose = c.transpose;
+    writeSettings(s);
+    fake::reset();
+    fake::script().settingsBasePath = dir_ + "/plinkett";
+    onCreate();
+    EXPECT_EQ(fake::checkedIn(cmd::kTransposeDown2, cmd::kTransposeUp2), c.checked)
+        << "layout " << c.layout << " transpose " << c.transpose;
+    EXPECT_EQ(app.settings.transpose, c.transpose);
+    EXPECT_EQ(fake::itemText(cmd::kTransposeUp1), c.layout == 2 ? "4 Up" : "1 Up");
+  }
 }
 
 TEST_F(Startup, SettingsShapeTheMenuAndPlacement) {
@@ -144,6 +199,23 @@ TEST_F(Startup, NoDeviceEndsStartWithoutTouchingTheFile) {
   EXPECT_EQ(readSettings(), before);
 }
 
+TEST_F(Startup, NoDeviceOnAFirstStartLeavesNoFileAndStopsAtTheBox) {
+  fake::script().deviceCount = 0;
+  onCreate();
+  EXPECT_TRUE(fake::world().destroyed);
+  EXPECT_EQ(fake::callsOf("postQuit"), std::vector<std::string>{"postQuit 0"});
+  EXPECT_EQ(fake::callsOf("timerStop"), std::vector<std::string>{"timerStop 1"});
+  EXPECT_TRUE(fake::callsOf("windowMove").empty());
+  EXPECT_TRUE(fake::callsOf("midiOutOpen").empty());
+  EXPECT_TRUE(fake::world().liveFonts.empty());
+  EXPECT_EQ(fake::checkedIn(0, 30000), std::vector<int32_t>{cmd::kNoTranspose});
+  EXPECT_EQ(app.shell.startupComplete, 0);
+  EXPECT_FALSE(fs::exists(settingsFile()));
+  // The front end's later close finds the shutdown already done.
+  onDestroy();
+  EXPECT_EQ(fake::callsOf("postQuit").size(), 1u);
+}
+
 TEST_F(Startup, TimerBoxRetriesUntilStartedOrCancelled) {
   fake::script().timerFailures = 2;
   fake::script().boxAnswers = {plat::BoxAnswer::Retry, plat::BoxAnswer::Retry};
@@ -161,8 +233,14 @@ TEST_F(Startup, TimerBoxRetriesUntilStartedOrCancelled) {
   EXPECT_TRUE(fake::callsOf("fontCreate").empty());
   EXPECT_TRUE(fake::callsOf("midiOutCount").empty());
   EXPECT_TRUE(fake::checkedIn(cmd::kFirstChannel, cmd::kLastChannel).empty());
+  EXPECT_TRUE(fake::callsOf("windowMove").empty());
+  EXPECT_TRUE(fake::world().deviceItems.empty());
+  EXPECT_EQ(fake::checkedIn(0, 30000), std::vector<int32_t>{cmd::kNoTranspose});
+  EXPECT_EQ(app.shell.startupComplete, 0);
   plat::windowClose();
   EXPECT_FALSE(fs::exists(settingsFile()));
+  EXPECT_TRUE(fake::world().quitPosted);
+  EXPECT_TRUE(fake::callsOf("midiOutSend").empty());
 }
 
 TEST_F(Startup, ClosingWithTheDeviceOpenSavesThenSilencesAllChannels) {
@@ -194,6 +272,12 @@ TEST_F(Startup, ClosingWithTheDeviceOpenSavesThenSilencesAllChannels) {
   EXPECT_LT(timer, quit);
   EXPECT_NE(quit, calls.end());
   EXPECT_TRUE(fake::world().liveFonts.empty());
+  EXPECT_TRUE(fake::world().openPorts.empty());
+  // Exit's own repaint comes last, after the window is gone; the shutdown ran once.
+  EXPECT_EQ(calls.back(), "invalidateClient");
+  onDestroy();
+  EXPECT_EQ(fake::callsOf("postQuit").size(), 1u);
+  EXPECT_EQ(fake::callsOf("helpQuit").size(), 1u);
 
   // The next start opens the same device again.
   fake::reset();
@@ -252,6 +336,43 @@ TEST_F(Startup, MinimisedOrLostWindowsComeBackWithinReach) {
   fake::script().settingsBasePath = dir_ + "/plinkett";
   onCreate();
   EXPECT_EQ(fake::callsOf("windowMove").back(), "windowMove 100 100 400 200 repaint");
+}
+
+// Where a saved rectangle lands, given the screens' work areas (the primary one first).
+TEST(WindowPlacement, SavedRectanglesStayUnlessOutOfReach) {
+  struct Case {
+    const char* what;
+    Rect saved;
+    Rect placed;
+  };
+  const Case cases[] = {
+      {"on the primary screen", {200, 150, 700, 450}, {200, 150, 700, 450}},
+      {"on the second screen", {-1500, 100, -1000, 400}, {-1500, 100, -1000, 400}},
+      {"mostly off the right edge, caption still reachable", {1800, 500, 2300, 800}, {1800, 500, 2300, 800}},
+      {"frame a few pixels above the top edge", {300, -8, 800, 292}, {300, -8, 800, 292}},
+      {"on a screen that is gone", {5000, 200, 5500, 500}, {100, 100, 600, 400}},
+      {"caption above every screen", {300, -100, 800, 200}, {100, 100, 600, 400}},
+      {"only a sliver at the right edge", {1910, 500, 2410, 800}, {100, 100, 600, 400}},
+      {"caption below the bottom edge", {300, 1075, 800, 1375}, {100, 100, 600, 400}},
+      {"larger than the screen", {-5000, -5000, 5000, 5000}, {0, 0, 1920, 1080}},
+      {"no width", {300, 300, 300, 600}, {100, 100, 500, 300}},
+      {"inside out", {700, 450, 200, 150}, {100, 100, 500, 300}},
+      {"extreme edges", {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {100, 100, 500, 300}},
+      {"beyond what a window can be", {0, 0, 40000, 300}, {100, 100, 500, 300}},
+  };
+  for (const Case& c : cases) {
+    fake::reset();
+    fake::script().workAreas = {Rect{0, 0, 1920, 1080}, Rect{-1920, 0, 0, 1080}};
+    EXPECT_EQ(reachableWindowRect(c.saved), c.placed) << c.what;
+  }
+  // A small primary area: the size is limited to it and it lands at its corner.
+  fake::reset();
+  fake::script().workAreas = {Rect{10, 20, 810, 620}};
+  EXPECT_EQ(reachableWindowRect(Rect{3000, 0, 4000, 1000}), (Rect{10, 20, 810, 620}));
+  // Nothing known about the screens: the place is kept, a damaged size is not.
+  fake::script().workAreas.clear();
+  EXPECT_EQ(reachableWindowRect(Rect{5000, 200, 5500, 500}), (Rect{5000, 200, 5500, 500}));
+  EXPECT_EQ(reachableWindowRect(Rect{INT32_MAX - 10, 0, INT32_MIN, 5}), (Rect{INT32_MAX - 10, 0, INT32_MAX, 200}));
 }
 
 TEST(HelpPath, DirectoryLengthDecidesBetweenFileAndQuestionMark) {
