@@ -51,25 +51,41 @@ void settingsPath() {
   buildSettingsPath(base, app.shell.settingsPath, sizeof app.shell.settingsPath);
 }
 
+namespace {
+
+// The fifteen fields after the magic, in file order: the one place the layout is written down.
+// Settings is PersistedSettings, const or not, so reading and writing share the list.
+template <typename Settings, typename Visit>
+void visitFields(Settings& s, Visit&& visit) {
+  visit(s.alwaysOnTop);
+  visit(s.showControlBars);
+  visit(s.zoom);
+  visit(s.windowRect.left);
+  visit(s.windowRect.top);
+  visit(s.windowRect.right);
+  visit(s.windowRect.bottom);
+  visit(s.transpose);
+  visit(s.savedDeviceId);
+  visit(s.openAtStart);
+  visit(s.channel);
+  visit(s.program);
+  visit(s.velocity);
+  visit(s.layout);
+  visit(s.showFlats);
+}
+
+void writeField(ByteWriter& w, int32_t v) { writeI32(w, v); }
+void writeField(ByteWriter& w, float v) { writeF32(w, v); }
+void readField(ByteReader& r, int32_t& v) { readI32(r, v); }
+void readField(ByteReader& r, float& v) { readF32(r, v); }
+
+}  // namespace
+
 std::array<uint8_t, kSettingsFileSize> encodeSettings(const PersistedSettings& s) {
   std::array<uint8_t, kSettingsFileSize> bytes{};
   ByteWriter w{bytes.data(), bytes.size()};
   writeU32(w, kSettingsMagic);
-  writeI32(w, s.alwaysOnTop);
-  writeI32(w, s.showControlBars);
-  writeF32(w, s.zoom);
-  writeI32(w, s.windowRect.left);
-  writeI32(w, s.windowRect.top);
-  writeI32(w, s.windowRect.right);
-  writeI32(w, s.windowRect.bottom);
-  writeI32(w, s.transpose);
-  writeI32(w, s.savedDeviceId);
-  writeI32(w, s.openAtStart);
-  writeI32(w, s.channel);
-  writeI32(w, s.program);
-  writeI32(w, s.velocity);
-  writeI32(w, s.layout);
-  writeI32(w, s.showFlats);
+  visitFields(s, [&](const auto& field) { writeField(w, field); });
   return bytes;
 }
 
@@ -78,21 +94,7 @@ void decodeSettings(const uint8_t* bytes, std::size_t size, PersistedSettings& s
   uint32_t magic = 0;
   if (!readU32(r, magic) || magic != kSettingsMagic) return;
   // Each field is read straight into place; one the data does not hold whole keeps its value.
-  readI32(r, s.alwaysOnTop);
-  readI32(r, s.showControlBars);
-  readF32(r, s.zoom);
-  readI32(r, s.windowRect.left);
-  readI32(r, s.windowRect.top);
-  readI32(r, s.windowRect.right);
-  readI32(r, s.windowRect.bottom);
-  readI32(r, s.transpose);
-  readI32(r, s.savedDeviceId);
-  readI32(r, s.openAtStart);
-  readI32(r, s.channel);
-  readI32(r, s.program);
-  readI32(r, s.velocity);
-  readI32(r, s.layout);
-  readI32(r, s.showFlats);
+  visitFields(s, [&](auto& field) { readField(r, field); });
 }
 
 void loadSettings() {
