@@ -9,6 +9,7 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "fake/fake_platform.h"
+#include "fake/scenario.h"
 #include "midi/devices.h"
 #include "midi/midi_output.h"
 #include "midi/short_message.h"
@@ -34,11 +35,7 @@ Lines deviceCalls() {
 class Devices : public ::testing::Test {
  protected:
   void SetUp() override { fake::reset(); }
-  void start() {
-    app.midi.deviceCount = plat::midiOutCount();
-    fillDevicesMenu(app.midi.deviceCount);
-    openDeviceAtStart();
-  }
+  void start() { fake::startDevices(); }
 };
 
 TEST_F(Devices, ItemsKeepTheirNumberWhenANameCannotBeRead) {

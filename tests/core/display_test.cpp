@@ -16,6 +16,7 @@
 #include "display/truncate.h"
 #include "display/window_size.h"
 #include "fake/fake_platform.h"
+#include "fake/scenario.h"
 #include "keyboard/key_layouts.h"
 
 namespace {
@@ -30,11 +31,6 @@ class Display : public ::testing::Test {
     fake::reset();
     app.geometry.charWidth = 11;
     app.geometry.charHeight = 16;
-  }
-  void openPort() {
-    plat::midiOutOpen(-1, app.midi.port.handle);
-    app.midi.port.isOpen = 1;
-    app.midi.deviceOpen = 1;
   }
 };
 
@@ -192,7 +188,7 @@ TEST_F(Display, ControlBarsCreationPlacementAndToggle) {
 
 TEST_F(Display, BarRequestsChangeValuesAndSendOnlyWithAPort) {
   createControlBars();
-  openPort();
+  fake::openPortDirectly();
   app.settings.velocity = 125;
   fake::clearLog();
   onVerticalScroll(plat::Bar::Velocity, kPageUp, 0);

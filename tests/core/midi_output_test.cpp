@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "fake/fake_platform.h"
+#include "fake/scenario.h"
 #include "midi/midi_output.h"
 #include "midi/short_message.h"
 
@@ -20,9 +21,8 @@ class MidiOutput : public ::testing::Test {
  protected:
   void SetUp() override { fake::reset(); }
   void openPort() {
-    plat::MidiHandle handle = 0;
-    ASSERT_TRUE(plat::midiOutOpen(0, handle));
-    app.midi.port = MidiOut{1, handle};
+    fake::openPortDirectly(0);
+    ASSERT_EQ(app.midi.port.isOpen, 1);
     fake::clearLog();
   }
 };

@@ -8,6 +8,7 @@
 #include "app/commands.h"
 #include "app/dispatch.h"
 #include "fake/fake_platform.h"
+#include "fake/scenario.h"
 #include "midi/devices.h"
 #include "midi/midi_output.h"
 #include "midi/short_message.h"
@@ -20,11 +21,7 @@ class Midi : public ::testing::Test {
  protected:
   void SetUp() override { fake::reset(); }
   // A start as the program makes it: devices listed, the saved device opened.
-  void start() {
-    app.midi.deviceCount = plat::midiOutCount();
-    fillDevicesMenu(app.midi.deviceCount);
-    openDeviceAtStart();
-  }
+  void start() { fake::startDevices(); }
   std::vector<int32_t> deviceMarks() { return fake::checkedIn(cmd::kMapperDevice, cmd::kFirstDevice + 20); }
 };
 

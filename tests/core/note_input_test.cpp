@@ -9,6 +9,7 @@
 
 #include "app/app_state.h"
 #include "fake/fake_platform.h"
+#include "fake/scenario.h"
 #include "keyboard/key_layouts.h"
 #include "keyboard/note_input.h"
 
@@ -29,17 +30,8 @@ constexpr int32_t kScanSpace = 57;
 constexpr int32_t kScanRightShift = 54;
 constexpr int32_t kVkQ = 'Q';
 
-void openPort() {
-  plat::midiOutOpen(-1, app.midi.port.handle);
-  app.midi.port.isOpen = 1;
-  app.midi.deviceOpen = 1;
-}
-
-void closePort() {
-  plat::midiOutClose(app.midi.port.handle);
-  app.midi.port.isOpen = 0;
-  app.midi.deviceOpen = 0;
-}
+void openPort() { fake::openPortDirectly(); }
+void closePort() { fake::closePortDirectly(); }
 
 void key(bool release, int32_t virtualKey, int32_t scan, Modifiers modifiers = {}, bool repeat = false) {
   uint32_t param = keyParamForScanCode(scan) | (repeat ? kAutoRepeatBit : 0u);

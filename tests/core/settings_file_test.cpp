@@ -13,6 +13,7 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "fake/fake_platform.h"
+#include "fake/scenario.h"
 #include "keyboard/key_layouts.h"
 #include "keyboard/note_input.h"
 #include "midi/devices.h"
@@ -25,23 +26,9 @@ namespace {
 namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
-std::string makeTempDir() {
-  std::string pattern = (fs::temp_directory_path() / "plinkett-engine-XXXXXX").string();
-  std::vector<char> buffer(pattern.begin(), pattern.end());
-  buffer.push_back('\0');
-  const char* made = mkdtemp(buffer.data());
-  return made == nullptr ? std::string() : std::string(made);
-}
-
-Bytes readAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return Bytes(std::istreambuf_iterator<char>(in), {});
-}
-
-void writeAll(const std::string& path, const Bytes& bytes) {
-  std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                             static_cast<std::streamsize>(bytes.size()));
-}
+std::string makeTempDir() { return fake::makeTempDir("plinkett-engine"); }
+Bytes readAll(const std::string& path) { return fake::readFile(path); }
+void writeAll(const std::string& path, const Bytes& bytes) { fake::writeFile(path, bytes); }
 
 class SettingsPlace : public ::testing::Test {
  protected:

@@ -17,6 +17,7 @@
 #include "display/control_bars.h"
 #include "display/key_drawing.h"
 #include "fake/fake_platform.h"
+#include "fake/scenario.h"
 #include "keyboard/note_input.h"
 #include "midi/short_message.h"
 #include "settings/settings_file.h"
@@ -36,8 +37,7 @@ class SettingsFile : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::reset();
-    char tmpl[] = "/tmp/plinkett-settings-XXXXXX";
-    dir_ = mkdtemp(tmpl);
+    dir_ = fake::makeTempDir("plinkett-settings");
     fake::script().settingsBasePath = dir_ + "/plinkett";
     settingsPath();
   }

@@ -16,6 +16,7 @@
 #include "app/main_window.h"
 #include "app/window_placement.h"
 #include "fake/fake_platform.h"
+#include "fake/scenario.h"
 #include "settings/settings_file.h"
 
 namespace {
@@ -26,8 +27,7 @@ class Startup : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::reset();
-    char tmpl[] = "/tmp/plinkett-startup-XXXXXX";
-    dir_ = mkdtemp(tmpl);
+    dir_ = fake::makeTempDir("plinkett-startup");
     fake::script().settingsBasePath = dir_ + "/plinkett";
   }
   void TearDown() override { fs::remove_all(dir_); }
