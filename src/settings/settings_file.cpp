@@ -9,7 +9,6 @@
 #include "app/app_texts.h"
 #include "platform/platform.h"
 #include "settings/byte_cursor.h"
-#include "settings/file_sync.h"
 
 namespace {
 
@@ -120,15 +119,16 @@ void saveSettings() {
 }
 
 bool writeFileAtomically(const char* path, const uint8_t* bytes, std::size_t size) {
-  // The new content goes to a file beside the old one, reaches the disk, and only then replaces
-  // the old one by a rename, so a failed or interrupted write never leaves a shortened or empty
-  // settings file: either the old file stays byte for byte or the new one is there whole.
+  // The new content goes to a file beside the old one and replaces it by a rename only once it
+  // is written and flushed whole, so a failed or interrupted write never leaves a shortened or
+  // empty settings file: either the old file stays byte for byte or the new one is there whole.
+  // (Forcing it to the disk would need an operating-system call, which the core does not make.)
   if (path == nullptr || path[0] == '\0') return false;
   std::string temporary = std::string(path) + ".new";
   std::FILE* file = std::fopen(temporary.c_str(), "wb");
   if (file == nullptr) return false;
   bool written = std::fwrite(bytes, 1, size, file) == size;
-  written = syncFileToDisk(file) && written;
+  written = std::fflush(file) == 0 && written;
   written = std::fclose(file) == 0 && written;
   std::error_code error;
   if (written) std::filesystem::rename(temporary, path, error);
