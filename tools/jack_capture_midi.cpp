@@ -1,8 +1,10 @@
 // A JACK client with one MIDI input port, "<client>:in", that prints every event it receives
 // as hex bytes, one event a line ("90 37 64"), flushed at once, until SIGTERM or SIGINT.
 // "ready" goes to stderr once the port exists and the client runs. It never starts a server.
+// With --times each line ends with " @<microseconds>": the system's monotonic clock when the
+// event reached this client, for latency measurements against other processes' clocks.
 //
-//   plinkett_jack_capture <client name>
+//   plinkett_jack_capture <client name> [--times]
 #include <jack/jack.h>
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
@@ -18,6 +20,7 @@ namespace {
 // One record in the ring: the event's length, then its bytes (longer events are cut).
 constexpr std::size_t kMaxEventBytes = 15;
 struct Record {
+  uint64_t when;  // microseconds, CLOCK_MONOTONIC
   uint8_t length;
   uint8_t bytes[kMaxEventBytes];
 };
@@ -26,15 +29,21 @@ jack_port_t* inputPort = nullptr;
 jack_ringbuffer_t* ring = nullptr;
 volatile std::sig_atomic_t stopRequested = 0;
 volatile std::sig_atomic_t serverGone = 0;
+bool printTimes = false;
 
 // Runs on JACK's thread: no printing, no allocation; the main thread prints.
 int process(jack_nframes_t frames, void*) {
   void* buffer = jack_port_get_buffer(inputPort, frames);
   const uint32_t count = jack_midi_get_event_count(buffer);
+  // Not jack_get_time(): JACK's clock need not start where the system's monotonic clock does.
+  timespec clock{};
+  clock_gettime(CLOCK_MONOTONIC, &clock);
+  const uint64_t now = static_cast<uint64_t>(clock.tv_sec) * 1000000u + static_cast<uint64_t>(clock.tv_nsec) / 1000u;
   for (uint32_t i = 0; i < count; ++i) {
     jack_midi_event_t event;
     if (jack_midi_event_get(&event, buffer, i) != 0) continue;
     Record record{};
+    record.when = now;
     record.length = static_cast<uint8_t>(event.size < kMaxEventBytes ? event.size : kMaxEventBytes);
     std::memcpy(record.bytes, event.buffer, record.length);
     if (jack_ringbuffer_write_space(ring) >= sizeof record) {
@@ -54,6 +63,7 @@ void printPending() {
     for (uint8_t i = 0; i < record.length; ++i) {
       std::printf(i == 0 ? "%02X" : " %02X", record.bytes[i]);
     }
+    if (printTimes) std::printf(" @%llu", static_cast<unsigned long long>(record.when));
     std::printf("\n");
     std::fflush(stdout);
   }
@@ -62,8 +72,9 @@ void printPending() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: %s <client name>\n", argv[0]);
+  printTimes = argc == 3 && std::strcmp(argv[2], "--times") == 0;
+  if (argc != 2 && !printTimes) {
+    std::fprintf(stderr, "usage: %s <client name> [--times]\n", argv[0]);
     return 2;
   }
   jack_status_t status{};

@@ -145,7 +145,7 @@ class Session:
 
     # -- JACK server and the capture client
 
-    def start_jack(self):
+    def start_jack(self, times=False):
         name = self.env["JACK_DEFAULT_SERVER"]
         self.spawn("jackd", ["jackd", "-n", name, "--no-realtime", "-d", "dummy", "-p", "256",
                              "-r", "48000"],
@@ -156,8 +156,8 @@ class Session:
             out_path = os.path.join(self.tmp, "capture.txt")
             err_path = os.path.join(self.tmp, "capture.err")
             with open(out_path, "wb") as out, open(err_path, "wb") as err:
-                proc = self.spawn("capture", [self.args.capture, self.capture_client],
-                                  stdout=out, stderr=err)
+                argv = [self.args.capture, self.capture_client] + (["--times"] if times else [])
+                proc = self.spawn("capture", argv, stdout=out, stderr=err)
             while proc.poll() is None and time.monotonic() < deadline:
                 with open(err_path, "rb") as f:
                     if b"ready" in f.read():
@@ -238,11 +238,11 @@ class Session:
         check(result.returncode == 0, f"import failed: {result.stderr}")
         return path, read_image(path)
 
-    def open_with_capture_device(self, **settings):
+    def open_with_capture_device(self, times=False, **settings):
         """The usual start: X, JACK, capture, settings choosing the capture port, the program
         running with the port open (its first message, the program change, has arrived)."""
         self.start_x()
-        self.start_jack()
+        self.start_jack(times)
         device = self.capture_device_id()
         self.write_settings(settings_bytes(device, **settings))
         self.start_program()
@@ -273,9 +273,18 @@ class Capture:
         self.path = path
         self.seen = 0
 
-    def lines(self):
+    def timed(self):
+        """(event, microseconds) pairs; the time is None unless the client was asked for it."""
+        out = []
         with open(self.path) as f:
-            return [line.strip() for line in f if line.strip()]
+            for line in f:
+                event, _, when = line.strip().partition(" @")
+                if event:
+                    out.append((event, int(when) if when else None))
+        return out
+
+    def lines(self):
+        return [event for event, _ in self.timed()]
 
     def mark(self):
         self.seen = len(self.lines())
