@@ -59,16 +59,4 @@ TEST(KeyLabels, EachBlackSemitoneHasOneTextSharedByAllLayouts) {
   EXPECT_GT(blackSlots, 40);
 }
 
-TEST(KeyLabels, LayoutIdsChooseTheirTable) {
-  fake::reset();
-  EXPECT_NE(&layoutTable(kPiano), &layoutTable(kAccordion));
-  EXPECT_NE(&layoutTable(kChromatic), &layoutTable(kAccordion));
-  EXPECT_TRUE(isChromaticLayout(layoutTable(kChromatic)));
-  EXPECT_FALSE(isChromaticLayout(layoutTable(kPiano)));
-  EXPECT_FALSE(isChromaticLayout(layoutTable(kAccordion)));
-  EXPECT_EQ(&layoutTable(-1), &layoutTable(kAccordion));
-  EXPECT_EQ(&layoutTable(3), &layoutTable(kAccordion));
-  EXPECT_EQ(layoutTable(kPiano)[19].octave * 12 + layoutTable(kPiano)[19].semitone, 60);
-}
-
 }  // namespace
