@@ -14,12 +14,11 @@ QRect toQRect(const Rect& r) { return QRect(QPoint(r.left, r.top), QPoint(r.righ
 QColor colourOf(plat::Colour c) { return c == plat::Colour::Black ? Qt::black : Qt::white; }
 QColor colourOf(plat::Brush b) { return b == plat::Brush::Black ? Qt::black : Qt::white; }
 
-plat::Surface openSurface(bool paint) {
+plat::Surface openSurface() {
   QtFrontEnd& fe = frontEnd();
   QtSurface s;
   s.target = fe.canvas != nullptr ? &fe.canvas->image() : nullptr;
   s.font = QApplication::font();
-  s.paint = paint;
   plat::Surface id = fe.nextSurface++;
   fe.surfaces[id] = s;
   return id;
@@ -44,7 +43,7 @@ bool withPainter(plat::Surface id, const QRect& area, auto&& draw) {
 
 namespace plat {
 
-Surface surfaceGet() { return openSurface(false); }
+Surface surfaceGet() { return openSurface(); }
 
 void surfaceRelease(Surface surface) {
   QtSurface* s = surfaceOf(surface);
@@ -56,7 +55,7 @@ void surfaceRelease(Surface surface) {
 }
 
 Surface paintBegin() {
-  Surface id = openSurface(true);
+  Surface id = openSurface();
   QtSurface* s = surfaceOf(id);
   if (s->target != nullptr && frontEnd().canvas != nullptr) {
     s->target->fill(frontEnd().canvas->palette().color(QPalette::Window));

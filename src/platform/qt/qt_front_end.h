@@ -23,7 +23,6 @@ struct QtSurface {
   QFont font;                 // the font selected into the surface
   plat::Font fontId = 0;
   QRect touched;              // what was drawn, repainted when the surface is released
-  bool paint = false;         // a paint pass (blitted by the paint event) rather than a key
 };
 
 struct QtFrontEnd {
