@@ -7,6 +7,8 @@ packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev
   qt6-base-dev libgl-dev
+  # The window icon is an SVG (Qt's SVG image plugin); rsvg-convert makes its 64-pixel PNG.
+  libqt6svg6 librsvg2-bin
   # Detectable key auto-repeat on X11, set on the toolkit's own connection.
   libxcb-xkb-dev
   librtmidi-dev libfluidsynth-dev

@@ -1,74 +1,16 @@
 // The real front end on Qt's offscreen platform: what its native objects report to the core,
 // and what the core's requests do to them. Each test runs in a process of its own (the MIDI
 // device list is taken once per process).
-#include <gtest/gtest.h>
-
-#include <QAction>
-#include <QApplication>
 #include <QFocusEvent>
-#include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScrollBar>
-#include <QTimer>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
-#include "app/app_state.h"
 #include "app/commands.h"
-#include "platform/qt/qt_canvas.h"
-#include "platform/qt/qt_front_end.h"
-#include "platform/qt/qt_main_window.h"
+#include "qt_fixture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-class FrontEnd : public ::testing::Test {
- protected:
-  void SetUp() override {
-    char tmpl[] = "/tmp/plinkett-qt-XXXXXX";
-    dir_ = mkdtemp(tmpl);
-    setenv("XDG_CONFIG_HOME", dir_.c_str(), 1);
-    resetAppState();
-  }
-  void TearDown() override {
-    stopFrontEnd();
-    fs::remove_all(dir_);
-  }
-  // Answers every message box that comes up with its default button, remembering its text.
-  void answerBoxes() {
-    auto* timer = new QTimer(qApp);
-    QObject::connect(timer, &QTimer::timeout, [this] {
-      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
-        boxes_.push_back(box->text().toStdString());
-        box->done(QMessageBox::Ok);
-      }
-    });
-    timer->start(20);
-  }
-  // A synthesizer that plays into a file, so a device opens without a sound card.
-  void withFileSynth() {
-    unsetenv("PLINKETT_NO_BUILTIN_SYNTH");
-    setenv("PLINKETT_SYNTH_FILE", (dir_ + "/synth.wav").c_str(), 1);
-  }
-  std::vector<uint8_t> settingsBytes() {
-    std::ifstream in(dir_ + "/plinkett/PLINKETT.SET", std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-  }
-  QAction* action(int32_t id) { return frontEnd().actions.at(id); }
-  void key(QEvent::Type type, int qtKey, quint32 nativeCode, Qt::KeyboardModifiers mods = {}) {
-    QKeyEvent event(type, qtKey, mods, nativeCode, 0, 0, QString(), false);
-    QApplication::sendEvent(frontEnd().canvas, &event);
-  }
-
-  std::string dir_;
-  std::vector<std::string> boxes_;
-};
 
 TEST_F(FrontEnd, NoDeviceShowsTheBoxAndEndsBeforeShowing) {
   setenv("PLINKETT_NO_BUILTIN_SYNTH", "1", 1);
@@ -144,6 +86,29 @@ TEST_F(FrontEnd, MenusBarsAndKeysReachTheCore) {
   EXPECT_EQ(bytes[40], 1) << "the device was open at the close";
   EXPECT_EQ(bytes[52], 108) << "velocity";
   EXPECT_EQ(app.midi.deviceOpen, 0);
+}
+
+TEST_F(FrontEnd, AKeyLetGoWithAltHeldIsUpForItsNextPress) {
+  withFileSynth();
+  answerBoxes();
+  ASSERT_TRUE(startFrontEnd());
+  key(QEvent::KeyPress, Qt::Key_Q, 24);
+  ASSERT_EQ(app.midi.soundingNotes[55], 1);
+  // With Alt held the release is a system key: the note keeps sounding...
+  key(QEvent::KeyRelease, Qt::Key_Q, 24, Qt::AltModifier);
+  EXPECT_EQ(app.midi.soundingNotes[55], 1);
+  key(QEvent::KeyPress, Qt::Key_Return, 36);
+  key(QEvent::KeyRelease, Qt::Key_Return, 36);
+  ASSERT_EQ(app.midi.soundingNotes[55], 0);
+  // ...but the key is up, so pressing it again plays rather than counting as a repeat.
+  key(QEvent::KeyPress, Qt::Key_Q, 24);
+  EXPECT_EQ(app.midi.soundingNotes[55], 1);
+  // A second press with no release between is the window system's repeat, even when it does
+  // not say so: with Shift now held it must not start the octave above.
+  key(QEvent::KeyPress, Qt::Key_Q, 24, Qt::ShiftModifier);
+  EXPECT_EQ(app.midi.soundingNotes[67], 0);
+  key(QEvent::KeyRelease, Qt::Key_Q, 24);
+  EXPECT_EQ(app.midi.soundingNotes[55], 0);
 }
 
 }  // namespace

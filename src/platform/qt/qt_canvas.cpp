@@ -59,7 +59,10 @@ void KeyboardCanvas::resizeEvent(QResizeEvent* event) {
 void KeyboardCanvas::handleKey(QKeyEvent* event, bool release) {
   const uint32_t code = event->nativeScanCode() & 0xFFu;
   TranslatedKey key = translateKeyEvent(*event, release, !release && keysDown_.test(code));
-  if (key.routing == KeyRouting::ToCore) keysDown_.set(code, !release);
+  // A key is up after any real release, one with Alt held included: otherwise its next press
+  // would count as a repeat and play nothing.
+  if (release && key.routing != KeyRouting::Ignore) keysDown_.reset(code);
+  if (!release && key.routing == KeyRouting::ToCore) keysDown_.set(code);
   switch (key.routing) {
     case KeyRouting::System:
       event->ignore();
@@ -78,7 +81,10 @@ void KeyboardCanvas::keyPressEvent(QKeyEvent* event) { handleKey(event, false); 
 void KeyboardCanvas::keyReleaseEvent(QKeyEvent* event) { handleKey(event, true); }
 
 void KeyboardCanvas::handleButton(QMouseEvent* event, bool release) {
-  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  if (event->button() != Qt::LeftButton) {
+    event->ignore();
+    return;
+  }
   event->accept();
   handleMouseButton(release, packPosition(event->position().toPoint()), modifiersOf(event->modifiers()));
 }

@@ -2,11 +2,20 @@
 
 #include <QCloseEvent>
 #include <QIcon>
+#include <algorithm>
 
 #include "app/app_texts.h"
 #include "platform/qt/qt_canvas.h"
 #include "platform/qt/qt_front_end.h"
 #include "platform/qt/qt_menus.h"
+
+namespace {
+
+QSize innerSize(const QSize& outer, const QMargins& m) {
+  return QSize(std::max(1, outer.width() - m.left() - m.right()), std::max(1, outer.height() - m.top() - m.bottom()));
+}
+
+}  // namespace
 
 MainWindow::MainWindow() {
   setWindowTitle(text::kCaption);
@@ -15,6 +24,31 @@ MainWindow::MainWindow() {
   frontEnd().canvas = canvas;
   setCentralWidget(canvas);
   buildMenuBar(*this);
+}
+
+QMargins MainWindow::outerMargins() const {
+  QRect frame = frameGeometry();
+  QRect client = geometry();
+  return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+                  frame.bottom() - client.bottom());
+}
+
+void MainWindow::setOuterGeometry(const QRect& outer) {
+  const QMargins m = outerMargins();
+  move(outer.topLeft());  // a top-level window's position is its frame's
+  resize(innerSize(outer.size(), m));
+  pendingOuterSize_ = m.isNull() ? outer.size() : QSize();
+}
+
+bool MainWindow::event(QEvent* event) {
+  // The window manager frames a window after it is shown, and the window then moves or resizes.
+  const QEvent::Type t = event->type();
+  if ((t == QEvent::Move || t == QEvent::Resize) && pendingOuterSize_.isValid() && !outerMargins().isNull()) {
+    const QSize outer = pendingOuterSize_;
+    pendingOuterSize_ = QSize();
+    resize(innerSize(outer, outerMargins()));
+  }
+  return QMainWindow::event(event);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -49,7 +49,6 @@ void buildMenuBar(QMainWindow& window) {
         break;
       }
       case MenuKind::Item:
-        if (e.checked) frontEnd().marks[e.id] = true;
         showMark(addCommand(parent, e.id, e.text), e.checked);
         frontEnd().marks[e.id] = e.checked;
         break;

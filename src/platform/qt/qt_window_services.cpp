@@ -18,14 +18,6 @@ namespace {
 
 Rect toRect(const QRect& r) { return Rect{r.left(), r.top(), r.left() + r.width(), r.top() + r.height()}; }
 
-// Frame and caption around the client area, as the window manager drew them last.
-QMargins frameMargins(const QWidget& w) {
-  QRect frame = w.frameGeometry();
-  QRect client = w.geometry();
-  return QMargins(client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
-                  frame.bottom() - client.bottom());
-}
-
 }  // namespace
 
 namespace plat {
@@ -41,7 +33,7 @@ Rect windowNormalRect() {
   if ((w->windowState() & (Qt::WindowMinimized | Qt::WindowMaximized | Qt::WindowFullScreen)) == 0) {
     return toRect(w->frameGeometry());
   }
-  return toRect(w->normalGeometry().marginsAdded(frameMargins(*w)));
+  return toRect(w->normalGeometry().marginsAdded(w->outerMargins()));
 }
 
 int32_t screenWorkAreas(Rect* areas, int32_t capacity) {
@@ -62,9 +54,7 @@ int32_t screenWorkAreas(Rect* areas, int32_t capacity) {
 void windowMove(int32_t left, int32_t top, int32_t width, int32_t height, bool) {
   MainWindow* w = frontEnd().window;
   if (w == nullptr) return;
-  QMargins m = frameMargins(*w);
-  w->move(left, top);
-  w->resize(std::max(1, width - m.left() - m.right()), std::max(1, height - m.top() - m.bottom()));
+  w->setOuterGeometry(QRect(left, top, width, height));
 }
 
 void windowSetTopmost(bool topmost) {
