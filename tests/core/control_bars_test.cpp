@@ -10,6 +10,7 @@
 #include "app/dispatch.h"
 #include "display/control_bars.h"
 #include "display/key_geometry.h"
+#include "display_fixture.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
 
@@ -17,14 +18,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class ControlBars : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fake::reset();
-    app.geometry.charWidth = 11;
-    app.geometry.charHeight = 16;
-  }
-};
+class ControlBars : public DisplayTest {};
 
 TEST_F(ControlBars, CreationSetsRangesAndPositionsAndSendsNothing) {
   fake::openPortDirectly();

@@ -8,6 +8,7 @@
 #include "display/key_drawing.h"
 #include "display/key_fonts.h"
 #include "display/key_geometry.h"
+#include "display_fixture.h"
 #include "fake/fake_platform.h"
 #include "keyboard/key_layouts.h"
 
@@ -20,14 +21,7 @@ std::string text(const Rect& r) {
          std::to_string(r.bottom);
 }
 
-class Drawing : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fake::reset();
-    app.geometry.charWidth = 11;
-    app.geometry.charHeight = 16;
-  }
-};
+class Drawing : public DisplayTest {};
 
 TEST_F(Drawing, CharacterCellAndFontsComeFromTheSystemCell) {
   fake::script().systemM = plat::TextSize{10, 16};

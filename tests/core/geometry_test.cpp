@@ -14,6 +14,7 @@
 #include "display/key_drawing.h"
 #include "display/truncate.h"
 #include "display/window_size.h"
+#include "display_fixture.h"
 #include "fake/fake_platform.h"
 
 namespace {
@@ -22,14 +23,7 @@ using Lines = std::vector<std::string>;
 
 KeySlot slotAt(int32_t row, int32_t column) { return KeySlot{4, 0, row, column, "C"}; }
 
-class Geometry : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fake::reset();
-    app.geometry.charWidth = 11;
-    app.geometry.charHeight = 16;
-  }
-};
+class Geometry : public DisplayTest {};
 
 TEST_F(Geometry, KeyRectanglesTruncateTowardZero) {
   app.settings.zoom = 1.5f;
