@@ -4,8 +4,12 @@
 
 #include <cstdint>
 
-#include "display/rect.h"
+#include "midi/short_message.h"
 #include "platform/platform.h"
+
+// The window's rectangle on a first start (outer, screen pixels): the settings file's default,
+// the provisional placement during creation, and where a window out of reach comes back to.
+constexpr Rect kFirstWindowRect{100, 100, 500, 300};
 
 // Fields stored in the settings file, in the file's order. Values from a file are kept as read;
 // the rules that keep any stored value harmless are listed in settings/settings_ranges.h.
@@ -13,7 +17,7 @@ struct PersistedSettings {
   int32_t alwaysOnTop = 0;       // nonzero: main window kept above others
   int32_t showControlBars = 0;   // nonzero: the three control bars are shown
   float zoom = 2.0f;             // key grid scale: 1.5, 2.0 or 3.0 as written by us
-  Rect windowRect{100, 100, 500, 300};  // outer window rectangle, screen pixels
+  Rect windowRect = kFirstWindowRect;  // outer window rectangle, screen pixels
   int32_t transpose = 0;         // octaves added to every key: -2..2, or -4/0/4 in Chromatic
   int32_t savedDeviceId = -1;    // device to open at start: -1 mapper, n numbered device
   int32_t openAtStart = 1;       // nonzero: open that device during start-up
@@ -35,18 +39,13 @@ struct ShellState {
   int32_t shutdownDone = 0;   // the shutdown sequence runs at most once
 };
 
-struct MidiOut {
-  int32_t isOpen = 0;             // 1 while handle names an open port
-  plat::MidiHandle handle = 0;
-};
-
 struct MidiState {
   int32_t currentDeviceId = -1;   // device in use or to be opened: -1 mapper
-  int32_t deviceOpen = 0;         // mirrors the check mark of "&Active"
+  int32_t deviceOpen = 0;         // 1 while port is open; mirrored by the mark of "&Active"
   int32_t deviceCount = 0;        // numbered output devices counted at start-up
   int32_t mapperItemPresent = 0;  // 1 when the Devices menu has the mapper item (1999)
-  MidiOut port;
-  int32_t soundingNotes[128] = {};  // 1: this program switched the note on and not yet off
+  plat::MidiHandle port = 0;      // the one output port, while deviceOpen
+  int32_t soundingNotes[kMidiNotes] = {};  // 1: this program switched the note on and not yet off
 };
 
 struct PressPoint {

@@ -1,4 +1,4 @@
-#include "app/dispatch.h"
+#include "platform/events.h"
 
 #include "app/commands.h"
 #include "app/help_commands.h"
@@ -6,6 +6,7 @@
 #include "app/window_commands.h"
 #include "display/control_bars.h"
 #include "display/window_size.h"
+#include "display/zoom.h"
 #include "midi/devices.h"
 #include "platform/platform.h"
 

@@ -5,30 +5,40 @@
 #include <string>
 
 #include "app/app_state.h"
+#include "app/app_texts.h"
+#include "app/paths.h"
 #include "platform/platform.h"
 
 namespace {
 
-constexpr const char* kVersionLine = "Plinkett 2.04 (32 bit version)";
+// The word size of this build: a 64-bit build says so rather than claim to be a 32-bit one.
+constexpr const char* kWordSize = sizeof(void*) == 8 ? " (64 bit version)" : " (32 bit version)";
 constexpr const char* kRightsLine = "Copyright (c) 2026 Quillor. Freeware: free to use and to give away.";
 
 constexpr std::size_t length(const char* s) { return std::char_traits<char>::length(s); }
 
-constexpr std::size_t kAboutSize = length(kVersionLine) + 1 + length(kRightsLine) + 1 + length(about::kWebAddress) + 1;
+// Three lines: name, version and word size; the rights notice; the web address, which is the one
+// the web-site command opens. Joined at compile time from the one source of each.
+constexpr const char* kAboutParts[] = {program::kName, " ", program::kVersion, kWordSize, "\n",
+                                       kRightsLine, "\n", about::kWebAddress};
 
-// Joined at compile time, so the address shown is the one the web-site command opens.
-constexpr std::array<char, kAboutSize> joinAboutLines() {
-  std::array<char, kAboutSize> out{};
+constexpr std::size_t aboutSize() {
+  std::size_t n = 1;
+  for (const char* part : kAboutParts) n += length(part);
+  return n;
+}
+
+constexpr std::array<char, aboutSize()> joinAboutLines() {
+  std::array<char, aboutSize()> out{};
   std::size_t n = 0;
-  for (const char* line : {kVersionLine, kRightsLine, about::kWebAddress}) {
-    if (n != 0) out[n++] = '\n';
-    for (const char* p = line; *p != '\0'; ++p) out[n++] = *p;
+  for (const char* part : kAboutParts) {
+    for (const char* p = part; *p != '\0'; ++p) out[n++] = *p;
   }
   out[n] = '\0';
   return out;
 }
 
-constexpr std::array<char, kAboutSize> kAboutLines = joinAboutLines();
+constexpr std::array<char, aboutSize()> kAboutLines = joinAboutLines();
 
 }  // namespace
 
@@ -36,7 +46,15 @@ namespace about {
 const char* const kAboutText = kAboutLines.data();
 }  // namespace about
 
-void openHelpIndex() { plat::helpOpenContents(app.shell.helpPath); }
+void openHelpIndex() {
+  // An executable's folder too long for the help file's name leaves a path that names no file;
+  // what a help viewer would say of it is said here, the same on every platform.
+  if (!helpPathNamesFile(app.shell.helpPath)) {
+    plat::messageBox(text::kGuideNotFound, plat::BoxStyle::WarningOk);
+    return;
+  }
+  plat::helpOpenContents(app.shell.helpPath);
+}
 
 void openHelpUsing() { plat::helpOpenOwnHelp(); }
 

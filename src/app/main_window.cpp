@@ -1,14 +1,14 @@
 #include "app/main_window.h"
 
-#include <cstring>
-
 #include "app/app_state.h"
 #include "app/app_texts.h"
 #include "app/commands.h"
-#include "app/dispatch.h"
+#include "app/paths.h"
 #include "app/transpose_commands.h"
 #include "app/window_placement.h"
+#include "display/control_bars.h"
 #include "display/key_fonts.h"
+#include "display/zoom.h"
 #include "keyboard/key_layouts.h"
 #include "midi/devices.h"
 #include "platform/platform.h"
@@ -18,14 +18,6 @@ namespace {
 
 constexpr int32_t kTimerId = 1;
 constexpr int32_t kTimerPeriodMs = 50;
-constexpr std::size_t kHelpReadLimit = 128;  // the executable's path is read with this limit
-constexpr Rect kFirstWindowRect{100, 100, 500, 300};
-constexpr Rect kProvisionalPlacement{100, 100, 500, 300};
-
-bool isPathSeparator(char c) {
-  // '/' as well, so a Linux executable's directory is found the same way.
-  return c == '\\' || c == ':' || c == '/';
-}
 
 // Returns false when the user cancelled the timer box: creation then ends at once.
 bool startTimer() {
@@ -44,17 +36,11 @@ void reportNoDevices() {
 }
 
 void placeWindow() {
-  const Rect& p = kProvisionalPlacement;
+  const Rect& p = kFirstWindowRect;  // provisional: the settings' rectangle comes next
   plat::windowMove(p.left, p.top, p.right - p.left, p.bottom - p.top, true);
   if (app.settings.alwaysOnTop != 0) plat::windowSetTopmost(true);
   Rect r = reachableWindowRect(app.settings.windowRect);
   plat::windowMove(r.left, r.top, r.right - r.left, r.bottom - r.top, true);
-}
-
-int32_t zoomItem(float zoom) {
-  if (zoom == 1.5f) return cmd::kZoomSmall;
-  if (zoom == 2.0f) return cmd::kZoomNormal;
-  return cmd::kZoomBig;
 }
 
 // Marks and texts of the menu from the settings just read. Values only a damaged file can hold
@@ -76,28 +62,6 @@ void applyMenuState() {
 
 }  // namespace
 
-void buildHelpPath(char* helpPath, std::size_t size) {
-  if (size < kHelpReadLimit + 2) {  // room for a 127-character path, "?" and the terminator
-    if (size > 0) helpPath[0] = '\0';
-    return;
-  }
-  std::size_t n = plat::executablePath(helpPath, kHelpReadLimit);
-  for (std::size_t k = n; k >= 1; --k) {
-    if (isPathSeparator(helpPath[k])) {
-      helpPath[k + 1] = '\0';
-      n = k + 1;
-      break;
-    }
-  }
-  const std::size_t nameLength = std::strlen(text::kHelpFileName);
-  if (n + nameLength + 1 <= kHelpReadLimit) {
-    std::memcpy(helpPath + n, text::kHelpFileName, nameLength + 1);
-  } else {
-    helpPath[n] = '?';
-    helpPath[n + 1] = '\0';
-  }
-}
-
 void onCreate() {
   app.settings.windowRect = kFirstWindowRect;
   settingsPath();
@@ -112,6 +76,14 @@ void onCreate() {
   applyMenuState();
   openDeviceAtStart();
   app.shell.startupComplete = 1;
+}
+
+bool startMainWindow() {
+  onCreate();
+  // With no output device the window destroyed itself during its creation.
+  if (app.shell.shutdownDone != 0) return false;
+  createControlBars();
+  return true;
 }
 
 void onDestroy() {

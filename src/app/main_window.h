@@ -1,11 +1,8 @@
-// The main window's creation and destruction sequences, which the front end calls from its own
-// window creation and destruction.
+// The main window's creation sequence; the whole start (startMainWindow) and the shutdown
+// sequence (onDestroy) are entry points, declared in platform/events.h.
 #pragma once
 
-#include <cstddef>
+#include "platform/events.h"
 
-// Fills helpPath: the executable's directory followed by the help file name, or "?" when that
-// would not fit in 128 bytes.
-void buildHelpPath(char* helpPath, std::size_t size);
+// The creation sequence alone, without the bars.
 void onCreate();
-void onDestroy();

@@ -1,9 +1,10 @@
-#include "app/menu_table.h"
+#include "platform/events.h"
 
 #include <array>
 #include <cstddef>
 
 #include "app/commands.h"
+#include "midi/short_message.h"
 
 namespace {
 
@@ -35,20 +36,22 @@ constexpr const char* kProgramNames[kProgramFamilies][kProgramsPerFamily] = {
     {"Guit Fret Noise", "Breath Noise", "Seashore", "Bird Tweet", "Telephone Ring", "Helicopter", "Applause", "Gunshot"},
 };
 
-constexpr const char* kChannelNames[16] = {"1", "2", "3", "4", "5", "6", "7", "8",
+constexpr const char* kChannelNames[kMidiChannels] = {"1", "2", "3", "4", "5", "6", "7", "8",
                                            "9", "10", "11", "12", "13", "14", "15", "16"};
 
-constexpr MenuEntry popup(int32_t depth, const char* text) { return MenuEntry{depth, MenuKind::Popup, 0, text, false}; }
+constexpr MenuEntry popup(int32_t depth, const char* text) { return MenuEntry{depth, MenuKind::Popup, 0, text, false, false}; }
+// The popup that the device items are appended to at start-up.
+constexpr MenuEntry devicesPopup(const char* text) { return MenuEntry{0, MenuKind::Popup, 0, text, false, true}; }
 constexpr MenuEntry item(int32_t depth, int32_t id, const char* text, bool checked = false) {
-  return MenuEntry{depth, MenuKind::Item, id, text, checked};
+  return MenuEntry{depth, MenuKind::Item, id, text, checked, false};
 }
-constexpr MenuEntry separator(int32_t depth) { return MenuEntry{depth, MenuKind::Separator, 0, nullptr, false}; }
+constexpr MenuEntry separator(int32_t depth) { return MenuEntry{depth, MenuKind::Separator, 0, nullptr, false, false}; }
 
 // Rows before the Program submenu's contents, between it and the Channel items, and after them.
 constexpr MenuEntry kHead[] = {
     popup(0, "&File"),
       item(1, cmd::kExit, "E&xit"),
-    popup(0, "&Devices"),  // position 1: device items are appended here at start-up
+    devicesPopup("&Devices"),
       item(1, cmd::kActive, "&Active"),
       separator(1),
     popup(0, "&Midi"),
@@ -106,7 +109,7 @@ constexpr std::array<MenuEntry, kMenuRows> buildMenu() {
     }
   }
   rows[n++] = popup(1, "&Channel");
-  for (int32_t c = 0; c < 16; ++c) rows[n++] = item(2, cmd::kFirstChannel + c, kChannelNames[c]);
+  for (int32_t c = 0; c < kMidiChannels; ++c) rows[n++] = item(2, cmd::kFirstChannel + c, kChannelNames[c]);
   for (const MenuEntry& e : kTail) rows[n++] = e;
   return rows;
 }

@@ -1,33 +1,29 @@
 #include "app/transpose_commands.h"
 
-#include "app/app_state.h"
 #include <iterator>
 
+#include "app/app_state.h"
 #include "app/commands.h"
 #include "keyboard/key_layouts.h"
 #include "platform/platform.h"
 
 namespace {
 
-// One row per transposition item: its text and grey state, and the transposition it sets, for
-// Piano/Accordion and for Chromatic (whose rows are one shift of 4 octaves apart).
+// The five Transpose items. Item 113 + k stands for k steps of the layout's octave step (1 octave
+// in Piano and Accordion, 4 in Chromatic); Chromatic offers only the middle three.
 struct TransposeItem {
   int32_t id;
-  const char* text;
-  int32_t octaves;
+  const char* text;            // Piano and Accordion
   const char* chromaticText;
-  bool chromaticGrayed;
-  int32_t chromaticOctaves;  // kUnchanged: the item sets nothing under Chromatic
+  bool offeredInChromatic;     // false: greyed there, and choosing it changes nothing
 };
 
-constexpr int32_t kUnchanged = 0x7FFFFFFF;
-
 constexpr TransposeItem kTransposeItems[] = {
-    {cmd::kTransposeUp2,   "2 Up",         2,  "Not available", true,  kUnchanged},
-    {cmd::kTransposeUp1,   "1 Up",         1,  "4 Up",          false, 4},
-    {cmd::kNoTranspose,    "No Transpose", 0,  "No Transpose",  false, 0},
-    {cmd::kTransposeDown1, "1 Down",       -1, "4 Down",        false, -4},
-    {cmd::kTransposeDown2, "2 Down",       -2, "Not available", true,  kUnchanged},
+    {cmd::kTransposeDown2, "2 Down",       "Not available", false},
+    {cmd::kTransposeDown1, "1 Down",       "4 Down",        true},
+    {cmd::kNoTranspose,    "No Transpose", "No Transpose",  true},
+    {cmd::kTransposeUp1,   "1 Up",         "4 Up",          true},
+    {cmd::kTransposeUp2,   "2 Up",         "Not available", false},
 };
 static_assert(std::size(kTransposeItems) == cmd::kTransposeUp2 - cmd::kTransposeDown2 + 1);
 
@@ -38,6 +34,12 @@ const TransposeItem* findItem(int32_t id) {
   return nullptr;
 }
 
+// Any layout id but Chromatic transposes as Piano does.
+bool chromatic(int32_t layoutId) { return layoutId == kChromatic; }
+int32_t stepOf(int32_t layoutId) { return octaveStep(layoutTable(layoutId)); }
+bool offered(const TransposeItem& item, int32_t layoutId) { return !chromatic(layoutId) || item.offeredInChromatic; }
+int32_t transpositionOf(const TransposeItem& item, int32_t layoutId) { return (item.id - cmd::kNoTranspose) * stepOf(layoutId); }
+
 }  // namespace
 
 void setTranspose(int32_t commandId) {
@@ -47,26 +49,34 @@ void setTranspose(int32_t commandId) {
                      cmd::kTransposeUp2}) {
     plat::menuCheck(id, false);
   }
-  if (app.settings.layout != kChromatic) {
-    app.settings.transpose = item->octaves;
-  } else if (item->chromaticOctaves != kUnchanged) {
-    app.settings.transpose = item->chromaticOctaves;
-  }
+  const int32_t layout = app.settings.layout;
+  if (offered(*item, layout)) app.settings.transpose = transpositionOf(*item, layout);
+  // Checked even when not offered: a command that arrives for a greyed item still moves the mark.
   plat::menuCheck(commandId, true);
   plat::invalidateClient();
 }
 
 void relabelTransposeItems(int32_t layoutId) {
-  bool chromatic = layoutId == kChromatic;
   // The order of replacement is 114, 112, 115, 111; "No Transpose" never changes.
   for (int32_t id : {cmd::kTransposeUp1, cmd::kTransposeDown1, cmd::kTransposeUp2, cmd::kTransposeDown2}) {
     const TransposeItem* item = findItem(id);
-    plat::menuSetItem(id, chromatic ? item->chromaticText : item->text, chromatic && item->chromaticGrayed);
+    plat::menuSetItem(id, chromatic(layoutId) ? item->chromaticText : item->text, !offered(*item, layoutId));
   }
 }
 
 int32_t startupTransposeItem(int32_t layoutId, int32_t transpose) {
-  int64_t steps = layoutId == kChromatic ? transpose / 4 : transpose;
-  int64_t id = cmd::kNoTranspose + steps;
+  int64_t id = int64_t{cmd::kNoTranspose} + transpose / stepOf(layoutId);  // truncating toward zero
   return (id >= cmd::kTransposeDown2 && id <= cmd::kTransposeUp2) ? static_cast<int32_t>(id) : 0;
+}
+
+int32_t transposeItemToward(int32_t layoutId, int32_t transpose, bool up) {
+  // The items run from the lowest transposition to the highest.
+  int32_t found = 0;
+  for (const TransposeItem& item : kTransposeItems) {
+    if (!offered(item, layoutId)) continue;
+    const int32_t value = transpositionOf(item, layoutId);
+    if (up && value > transpose) return item.id;
+    if (!up && value < transpose) found = item.id;
+  }
+  return found;
 }

@@ -2,7 +2,7 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
-#include "app/dispatch.h"
+#include "platform/events.h"
 #include "app/transpose_commands.h"
 #include "keyboard/key_layouts.h"
 #include "platform/platform.h"

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "app/app_state.h"
+#include "base/int_conversions.h"
 #include "platform/platform.h"
 
 namespace {
@@ -10,14 +12,13 @@ namespace {
 constexpr int32_t kMaxScreens = 16;
 constexpr int64_t kTitleStrip = 24;       // caption rows at the top of the outer rectangle
 constexpr int64_t kMinVisibleWidth = 48;  // caption pixels across that must be on a screen
-constexpr int64_t kFirstWidth = 400;
-constexpr int64_t kFirstHeight = 200;
 constexpr int64_t kLargestSide = 32767;
-constexpr int64_t kInset = 100;           // where a window brought back lands, as on a first start
-
-int32_t toInt32(int64_t v) {
-  return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX));
-}
+// A window brought back lands where a first start puts it, with the first start's size when its
+// own is damaged.
+constexpr int64_t kInset = kFirstWindowRect.left;
+static_assert(kFirstWindowRect.left == kFirstWindowRect.top);
+constexpr int64_t kFirstWidth = int64_t{kFirstWindowRect.right} - kFirstWindowRect.left;
+constexpr int64_t kFirstHeight = int64_t{kFirstWindowRect.bottom} - kFirstWindowRect.top;
 
 // The caption strip is what the user drags a window by: it must lie on the screen over at least
 // half its height (a frame a few pixels above the top edge still counts) and a usable width.
@@ -49,7 +50,7 @@ Rect reachableWindowRect(const Rect& saved) {
     height = kFirstHeight;
   }
   // Nothing known about the screens: keep the saved place, with a size a window can have.
-  if (count <= 0) return Rect{saved.left, saved.top, toInt32(left + width), toInt32(top + height)};
+  if (count <= 0) return Rect{saved.left, saved.top, saturateToInt32(left + width), saturateToInt32(top + height)};
 
   const Rect& primary = areas[0];
   int64_t areaWidth = int64_t{primary.right} - primary.left;
@@ -58,5 +59,5 @@ Rect reachableWindowRect(const Rect& saved) {
   height = std::min(height, std::max<int64_t>(areaHeight, 1));
   int64_t newLeft = primary.left + std::clamp<int64_t>(areaWidth - width, 0, kInset);
   int64_t newTop = primary.top + std::clamp<int64_t>(areaHeight - height, 0, kInset);
-  return Rect{toInt32(newLeft), toInt32(newTop), toInt32(newLeft + width), toInt32(newTop + height)};
+  return Rect{saturateToInt32(newLeft), saturateToInt32(newTop), saturateToInt32(newLeft + width), saturateToInt32(newTop + height)};
 }

@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
+#include "base/int_conversions.h"
 #include "display/key_geometry.h"
 #include "display/window_size.h"
 #include "midi/midi_output.h"
@@ -20,7 +21,7 @@ constexpr int32_t kPageStep = 8;
 
 // The velocity bar runs upside down: position 1 (top) is 127.
 int32_t velocityPosition(int32_t velocity) {
-  return static_cast<int32_t>(std::clamp<int64_t>(int64_t{128} - velocity, INT32_MIN, INT32_MAX));
+  return saturateToInt32(int64_t{128} - velocity);
 }
 
 void placeBar(plat::Bar bar, int32_t x, int32_t y, int32_t width, int32_t height) {

@@ -3,6 +3,7 @@
 #include "app/app_state.h"
 #include "display/key_fonts.h"
 #include "display/key_geometry.h"
+#include "display/zoom.h"
 
 void drawKey(plat::Surface surface, const KeyLayout& layout, int32_t index, bool pressed) {
   if (index < 0 || index >= kLayoutSlots) return;

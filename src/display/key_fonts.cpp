@@ -53,10 +53,3 @@ void deleteKeyFonts() {
 }
 
 plat::Font selectKeyFont(plat::Surface surface, KeyFontSize size) { return plat::fontSelect(surface, fontOf(size)); }
-
-KeyFontSize keyFontForZoom(float zoom) {
-  // Exact comparisons: only the three menu values pick their own font.
-  if (zoom == 1.5f) return kSmallKeyFont;
-  if (zoom == 3.0f) return kBigKeyFont;
-  return kNormalKeyFont;
-}

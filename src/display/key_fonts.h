@@ -11,5 +11,3 @@ void measureCharacterCell();
 void createKeyFonts();
 void deleteKeyFonts();
 plat::Font selectKeyFont(plat::Surface surface, KeyFontSize size);
-// Small at 1.5, Big at 3.0, Normal for 2.0 and for any other stored zoom.
-KeyFontSize keyFontForZoom(float zoom);

@@ -2,7 +2,7 @@
 
 #include "app/app_state.h"
 #include "display/control_bars.h"
-#include "display/truncate.h"
+#include "base/int_conversions.h"
 
 namespace {
 

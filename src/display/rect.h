@@ -1,17 +1,8 @@
-// A rectangle in pixels, right and bottom exclusive, as the window system uses them.
+// Rules on rectangles (the Rect type itself is part of the platform line).
 #pragma once
 
-#include <algorithm>
-#include <cstdint>
-
-struct Rect {
-  int32_t left;
-  int32_t top;
-  int32_t right;
-  int32_t bottom;
-
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
+#include "base/int_conversions.h"
+#include "platform/platform.h"
 
 // Left and top edges count in, right and bottom edges out; comparisons are signed.
 inline bool rectContains(const Rect& r, int32_t x, int32_t y) {
@@ -21,6 +12,6 @@ inline bool rectContains(const Rect& r, int32_t x, int32_t y) {
 // Moves every edge outward by n pixels. Edges already at the ends of the int32 range (a key of a
 // wildly zoomed grid) stay there instead of wrapping round.
 inline Rect growRect(const Rect& r, int32_t n) {
-  auto edge = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, INT32_MIN, INT32_MAX)); };
-  return Rect{edge(int64_t{r.left} - n), edge(int64_t{r.top} - n), edge(int64_t{r.right} + n), edge(int64_t{r.bottom} + n)};
+  return Rect{saturateToInt32(int64_t{r.left} - n), saturateToInt32(int64_t{r.top} - n),
+              saturateToInt32(int64_t{r.right} + n), saturateToInt32(int64_t{r.bottom} + n)};
 }

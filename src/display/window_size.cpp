@@ -3,23 +3,12 @@
 #include "app/app_state.h"
 #include "app/commands.h"
 #include "display/key_geometry.h"
-#include "display/truncate.h"
+#include "base/int_conversions.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr double kDefaultWidthInCells = 14.0;  // 13 key widths and half a key of margin each side
-
-struct ZoomCommand {
-  int32_t id;
-  float zoom;
-};
-
-constexpr ZoomCommand kZoomCommands[] = {
-    {cmd::kZoomSmall,  1.5f},
-    {cmd::kZoomNormal, 2.0f},
-    {cmd::kZoomBig,    3.0f},
-};
 
 }  // namespace
 
@@ -43,16 +32,6 @@ void applyDefaultSize() {
 void refreshLayout() {
   applyClientSize(app.geometry.clientWidth, app.geometry.clientHeight);
   applyDefaultSize();
-}
-
-void setZoom(int32_t commandId) {
-  for (const ZoomCommand& z : kZoomCommands) {
-    if (z.id == commandId) app.settings.zoom = z.zoom;
-  }
-  for (const ZoomCommand& z : kZoomCommands) plat::menuCheck(z.id, false);
-  plat::menuCheck(commandId, true);
-  refreshLayout();
-  plat::invalidateClient();
 }
 
 void defaultSizeCommand() {

@@ -1,4 +1,4 @@
-// The window size that fits the keyboard, zoom commands, and re-layout.
+// The window size that fits the keyboard, and re-layout.
 #pragma once
 
 #include <cstdint>
@@ -11,5 +11,4 @@ struct WindowSize {
 WindowSize defaultWindowSize();
 void applyDefaultSize();
 void refreshLayout();
-void setZoom(int32_t commandId);  // 105, 106, 107
 void defaultSizeCommand();        // 108

@@ -207,7 +207,10 @@ const KeyLayout& layoutTable(int32_t layoutId) {
 
 const KeyLayout& currentLayout() { return layoutTable(app.settings.layout); }
 
-bool isChromaticLayout(const KeyLayout& layout) { return &layout == &kChromaticSlots; }
+int32_t octaveStep(const KeyLayout& layout) {
+  // Chromatic rows are an octave apart already: one step there is four octaves.
+  return &layout == &kChromaticSlots ? 4 : 1;
+}
 
 void relabelBlackKeys(int32_t showFlats) {
   const char* const* wanted = showFlats != 0 ? kFlatNames : kSharpNames;

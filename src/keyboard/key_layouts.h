@@ -24,7 +24,9 @@ const KeyLayout& layoutTable(int32_t layoutId);
 // The layout of app.settings.layout; any id other than Piano or Chromatic gives Accordion, so
 // what is heard matches what is painted.
 const KeyLayout& currentLayout();
-bool isChromaticLayout(const KeyLayout& layout);
+// Octaves in one step of the layout: what Shift adds and Ctrl takes away, and what one
+// Transpose item moves. 4 in Chromatic, 1 in Piano and Accordion.
+int32_t octaveStep(const KeyLayout& layout);
 
 // Sets the five shared black-key names to sharps (showFlats == 0) or flats, reaching every
 // layout at once. Idempotent.

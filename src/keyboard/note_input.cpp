@@ -1,9 +1,9 @@
 #include "keyboard/note_input.h"
 
 #include <cstdint>
-#include <limits>
 
 #include "app/app_state.h"
+#include "base/int_conversions.h"
 #include "display/key_drawing.h"
 #include "display/key_geometry.h"
 #include "display/rect.h"
@@ -14,11 +14,6 @@
 
 namespace {
 
-// Shift/Ctrl move a note by one octave, except in Chromatic, whose rows are a whole octave apart
-// already and whose transposition moves in steps of four.
-constexpr int32_t kShiftOctaves = 1;
-constexpr int32_t kChromaticShiftOctaves = 4;
-
 constexpr int32_t kSustainOn = 127;
 constexpr int32_t kSustainOff = 0;
 
@@ -27,14 +22,11 @@ int32_t scanCodeOf(uint32_t param) { return static_cast<int32_t>((param >> 16) &
 // A damaged settings file can hold any transpose; the sum is formed wide and pinned to the int32
 // range so it cannot overflow. The note numbering limits the result to 0..127 in any case.
 int32_t playedOctave(int32_t slotOctave, int32_t shift) {
-  int64_t sum = static_cast<int64_t>(app.settings.transpose) + slotOctave + shift;
-  if (sum > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-  if (sum < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(sum);
+  return saturateToInt32(int64_t{app.settings.transpose} + slotOctave + shift);
 }
 
 int32_t octaveShift(Modifiers modifiers, const KeyLayout& layout) {
-  int32_t step = isChromaticLayout(layout) ? kChromaticShiftOctaves : kShiftOctaves;
+  int32_t step = octaveStep(layout);
   int32_t k = 0;
   if (modifiers.shift) k += step;
   if (modifiers.ctrl) k -= step;

@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int32_t kChannelCount = 16;
 constexpr const char* kMapperFallbackName = "MIDI Mapper";
 
 // The Devices item of a device id; only ids that have an item are ever checked.
@@ -25,7 +24,7 @@ void checkDeviceItem(int32_t deviceId, bool checked) {
 }
 
 void checkChannelItem(int32_t channel, bool checked) {
-  if (channel >= 0 && channel < kChannelCount) plat::menuCheck(cmd::kFirstChannel + channel, checked);
+  if (channel >= 0 && channel < kMidiChannels) plat::menuCheck(cmd::kFirstChannel + channel, checked);
 }
 
 void reportOpenFailure() {
@@ -35,8 +34,8 @@ void reportOpenFailure() {
 
 // Closes the port without a word to the device.
 void closePort() {
-  plat::midiOutClose(app.midi.port.handle);
-  app.midi.port = MidiOut{};
+  plat::midiOutClose(app.midi.port);
+  app.midi.port = 0;
   app.midi.deviceOpen = 0;
 }
 
@@ -66,15 +65,16 @@ void openDevice() {
     reportOpenFailure();
     return;
   }
-  app.midi.port = MidiOut{1, handle};
+  // Open from here on: the program change below is the first message on the new port.
+  app.midi.port = handle;
+  app.midi.deviceOpen = 1;
   plat::menuCheck(cmd::kActive, true);
   programChange(app.settings.channel, app.settings.program);
-  app.midi.deviceOpen = 1;
 }
 
 void closeDevice() {
   plat::menuCheck(cmd::kActive, false);
-  for (int32_t channel = 0; channel < kChannelCount; ++channel) controlChange(channel, midi_controller::kAllNotesOff, 0);
+  for (int32_t channel = 0; channel < kMidiChannels; ++channel) controlChange(channel, midi_controller::kAllNotesOff, 0);
   closePort();
 }
 

@@ -9,22 +9,20 @@
 
 namespace {
 
-constexpr int32_t kNoteCount = 128;
 constexpr int32_t kReleaseVelocity = 64;
-constexpr int32_t kChannelCount = 16;
 
 }  // namespace
 
 void sendShortMessage(int32_t status, int32_t channel, int32_t data1, int32_t data2) {
   // With no port open the message reaches no device and is dropped silently.
-  if (app.midi.port.isOpen == 0) return;
-  plat::midiOutSend(app.midi.port.handle, packShortMessage(status, channel, data1, data2));
+  if (app.midi.deviceOpen == 0) return;
+  plat::midiOutSend(app.midi.port, packShortMessage(status, channel, data1, data2));
 }
 
 int32_t noteNumber(int32_t octave, int32_t semitone) {
   // Limited after the whole sum, in 64 bits so a damaged transposition cannot overflow.
   int64_t note = int64_t{octave} * 12 + semitone;
-  return static_cast<int32_t>(std::clamp<int64_t>(note, 0, kNoteCount - 1));
+  return static_cast<int32_t>(std::clamp<int64_t>(note, 0, kMidiNotes - 1));
 }
 
 void noteOn(int32_t channel, int32_t octave, int32_t semitone, int32_t velocity) {
@@ -57,7 +55,7 @@ void pitchBend(int32_t channel, int32_t value) {
 
 void allSoundingNotesOff() {
   // The table does not remember channels: the notes end on the channel in force now.
-  for (int32_t note = 0; note < kNoteCount; ++note) {
+  for (int32_t note = 0; note < kMidiNotes; ++note) {
     if (app.midi.soundingNotes[note] == 0) continue;
     sendShortMessage(midi_status::kNoteOff, app.settings.channel, note, kReleaseVelocity);
     app.midi.soundingNotes[note] = 0;
@@ -65,13 +63,13 @@ void allSoundingNotesOff() {
 }
 
 void resetAllChannels() {
-  for (int32_t channel = 0; channel < kChannelCount; ++channel) {
+  for (int32_t channel = 0; channel < kMidiChannels; ++channel) {
     controlChange(channel, midi_controller::kResetAllControllers, 0);
     controlChange(channel, midi_controller::kAllNotesOff, 0);
   }
   clearSoundingNotes();
 }
 
-bool isSounding(int32_t note) { return note >= 0 && note < kNoteCount && app.midi.soundingNotes[note] != 0; }
+bool isSounding(int32_t note) { return note >= 0 && note < kMidiNotes && app.midi.soundingNotes[note] != 0; }
 
 void clearSoundingNotes() { std::fill(std::begin(app.midi.soundingNotes), std::end(app.midi.soundingNotes), 0); }

@@ -4,6 +4,9 @@
 
 #include <cstdint>
 
+constexpr int32_t kMidiChannels = 16;  // channels 0..15, shown as "1".."16"
+constexpr int32_t kMidiNotes = 128;    // note numbers 0..127
+
 namespace midi_status {
 constexpr int32_t kNoteOff = 0x80;
 constexpr int32_t kNoteOn = 0x90;

@@ -1,16 +1,27 @@
-// The services the core asks of the outside world. Each front end implements every function
-// here once (src/platform/qt/, src/platform/win32/), and the recording fake in tests/ does too.
-// Nothing else crosses the line between the core and a platform: the core includes no toolkit
-// header, and a front end makes no musical or geometric decision of its own.
+// The services the core asks of the outside world. Each platform implements every function
+// here once (the Qt front end with the Linux back ends, the Win32 front end), and the recording
+// fake in tests/ does too. With events.h this is the whole line between the core and a
+// platform: the core includes no toolkit or system header, and a platform makes no musical or
+// geometric decision of its own. Every promise a platform must keep is written on its function.
 //
 // There is one main window per process, so the window, its menu, its bars and its drawing
-// surfaces are implied rather than passed as handles.
+// surfaces are implied rather than passed as handles. Once the window is destroyed, every
+// window, menu, bar, drawing, timer and mouse service does nothing (the core may still ask for a
+// repaint after Exit has destroyed the window); MIDI, file and location services go on working.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
-#include "display/rect.h"
+// A rectangle in pixels, right and bottom exclusive, as window systems use them.
+struct Rect {
+  int32_t left;
+  int32_t top;
+  int32_t right;
+  int32_t bottom;
+
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
 
 namespace plat {
 
@@ -19,20 +30,26 @@ namespace plat {
 
 using MidiHandle = std::uintptr_t;  // opaque; 0 never names an open port
 
+// The number of numbered devices; asked once, at start-up.
 int32_t midiOutCount();
 // Fills name (at most 31 characters and a terminator) with the device's product name.
 // Returns false when the device (or, for -1, a mapper) does not exist.
 bool midiOutProductName(int32_t deviceId, char (&name)[32]);
+// Opens a device for output; false when it cannot be opened now. A handle is never 0.
 bool midiOutOpen(int32_t deviceId, MidiHandle& handle);
+// Sends one short message (status | data1 << 8 | data2 << 16). Never waits: when the device
+// cannot take the message now (its server is gone, its buffer is full) the message is dropped.
 void midiOutSend(MidiHandle handle, uint32_t word);
 void midiOutClose(MidiHandle handle);
 
 // ---- Menus (items addressed by command id) -----------------------------------------------
 
+// Items come from menuTable() (events.h), with its texts and initial marks, all enabled.
 void menuCheck(int32_t commandId, bool checked);
 // Replaces an item's text and enabled state; a replaced item carries no check mark.
 void menuSetItem(int32_t commandId, const char* text, bool grayed);
-// Appends a plain item at the end of the Devices popup.
+// Appends a plain item at the end of the popup marked devicesPopup in the menu table. The text
+// is a device's name: an "&" in it is shown as it is, not taken for an access letter.
 void menuAppendDevice(int32_t commandId, const char* text);
 
 // ---- Dialogs -----------------------------------------------------------------------------
@@ -64,7 +81,7 @@ int32_t screenWorkAreas(Rect* areas, int32_t capacity);
 // Moves and sizes the outer window; width and height include frame, caption and menu bar.
 void windowMove(int32_t left, int32_t top, int32_t width, int32_t height, bool repaint);
 void windowSetTopmost(bool topmost);
-// Destroys the main window; the front end runs the core's shutdown sequence synchronously.
+// Destroys the main window; the front end calls onDestroy (events.h) before this returns.
 void windowDestroy();
 // Asks the main window to close as its close box does (which destroys it), synchronously.
 void windowClose();
@@ -121,6 +138,12 @@ void drawCentredText(Surface surface, const char* text, const Rect& rect, Colour
 
 enum class Bar : uint8_t { Velocity = 0, Modulation = 1, PitchBend = 2 };
 
+// Creates a bar as a child of the main window, visible, at (0, 0) with size 0 x 0, so that it
+// shows nothing until it is placed: a start with the bars switched on shows them at the first
+// size pass without a barShow, and a start with them off keeps them unseen until they are shown
+// and placed. The range starts at 0..0 with the thumb at 0. A bar never moves its own thumb:
+// clicks and drags are reported (onModulationScroll, onVerticalScroll) and the core sets the
+// position. Clicking a bar may take the keyboard focus; that is not a loss of the focus.
 void barCreate(Bar bar, bool vertical);
 void barSetRange(Bar bar, int32_t minimum, int32_t maximum, bool redraw);
 void barSetPosition(Bar bar, int32_t position, bool redraw);
@@ -131,6 +154,10 @@ void focusMainWindow();
 
 // ---- Help and the web --------------------------------------------------------------------
 
+// Opens the program's guide at its contents. helpPath names the help file beside the executable
+// (the core never passes a path that names no file). A platform whose viewer cannot open that
+// file opens the program's own guide instead, and says where the guide is when nothing can
+// show it.
 void helpOpenContents(const char* helpPath);
 void helpOpenOwnHelp();
 void helpQuit(const char* helpPath);
@@ -145,5 +172,17 @@ std::size_t executablePath(char* buffer, std::size_t capacity);
 // the executable's own path on Windows, a file name inside the user's configuration folder on
 // Linux. Same contract as executablePath.
 std::size_t settingsBasePath(char* buffer, std::size_t capacity);
+
+// ---- Files (the settings file and its companions) --------------------------------------------
+// The core encodes and decodes the bytes; how a file is read and replaced safely is the
+// platform's business.
+
+// Reads at most capacity bytes of the regular file at path. Anything that is not a regular file
+// (a folder, a pipe, a device) or cannot be read gives 0 at once, never a wait.
+std::size_t fileReadSmall(const char* path, uint8_t* buffer, std::size_t capacity);
+// Replaces the file at path with these bytes, whole or not at all: after a failure the old file
+// is byte for byte as it was. A link keeps its place and its target gets the new content; a file
+// the user made read-only is left alone (false). Returns true when the new bytes are in place.
+bool fileReplace(const char* path, const uint8_t* bytes, std::size_t size);
 
 }  // namespace plat

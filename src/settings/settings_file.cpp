@@ -1,18 +1,13 @@
 #include "settings/settings_file.h"
 
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <string>
-#include <system_error>
 
 #include "app/app_texts.h"
+#include "app/paths.h"
 #include "platform/platform.h"
 #include "settings/byte_cursor.h"
 
 namespace {
-
-bool isPathSeparator(char c) { return c == '\\' || c == '/' || c == ':'; }
 
 // Room for any base path a platform hands out; a path that fills it may have been cut.
 constexpr std::size_t kBasePathRoom = 4096;
@@ -98,11 +93,8 @@ void decodeSettings(const uint8_t* bytes, std::size_t size, PersistedSettings& s
 
 void loadSettings() {
   if (app.shell.settingsPath[0] == '\0') return;
-  std::FILE* file = std::fopen(app.shell.settingsPath, "rb");
-  if (file == nullptr) return;
-  uint8_t bytes[kSettingsFileSize];
-  std::size_t n = std::fread(bytes, 1, sizeof bytes, file);  // anything past 64 bytes is ignored
-  std::fclose(file);
+  uint8_t bytes[kSettingsFileSize];  // anything past 64 bytes is ignored
+  std::size_t n = plat::fileReadSmall(app.shell.settingsPath, bytes, sizeof bytes);
   decodeSettings(bytes, n, app.settings);
 }
 
@@ -115,26 +107,6 @@ void saveSettings() {
   s.windowRect = plat::windowNormalRect();
   s.openAtStart = app.midi.deviceOpen;
   std::array<uint8_t, kSettingsFileSize> bytes = encodeSettings(s);
-  writeFileAtomically(app.shell.settingsPath, bytes.data(), bytes.size());
-}
-
-bool writeFileAtomically(const char* path, const uint8_t* bytes, std::size_t size) {
-  // The new content goes to a file beside the old one and replaces it by a rename only once it
-  // is written and flushed whole, so a failed or interrupted write never leaves a shortened or
-  // empty settings file: either the old file stays byte for byte or the new one is there whole.
-  // (Forcing it to the disk would need an operating-system call, which the core does not make.)
-  if (path == nullptr || path[0] == '\0') return false;
-  std::string temporary = std::string(path) + ".new";
-  std::FILE* file = std::fopen(temporary.c_str(), "wb");
-  if (file == nullptr) return false;
-  bool written = std::fwrite(bytes, 1, size, file) == size;
-  written = std::fflush(file) == 0 && written;
-  written = std::fclose(file) == 0 && written;
-  std::error_code error;
-  if (written) std::filesystem::rename(temporary, path, error);
-  if (!written || error) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  return true;
+  // Replaced whole or not at all: a failed save leaves the old file as it was.
+  plat::fileReplace(app.shell.settingsPath, bytes.data(), bytes.size());
 }

@@ -22,6 +22,3 @@ void decodeSettings(const uint8_t* bytes, std::size_t size, PersistedSettings& s
 
 void loadSettings();
 void saveSettings();
-
-// Writes beside the target and renames over it, so a failure leaves the old file whole.
-bool writeFileAtomically(const char* path, const uint8_t* bytes, std::size_t size);

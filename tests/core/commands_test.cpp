@@ -1,13 +1,15 @@
 // The commands that the shell carries out itself, driven as the menu drives them.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <set>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/commands.h"
-#include "app/dispatch.h"
+#include "platform/events.h"
 #include "app/help_commands.h"
 #include "fake/fake_platform.h"
 #include "keyboard/key_layouts.h"
@@ -93,17 +95,19 @@ TEST_F(Commands, UnknownIdsOnlyRepaintAndHelpGoesToTheViewer) {
   EXPECT_EQ(fake::world().calls, std::vector<std::string>{"invalidateClient"});
 
   fake::clearLog();
+  std::snprintf(app.shell.helpPath, sizeof app.shell.helpPath, "C:\\Plinkett\\plinkett.hlp");
   dispatchCommand(cmd::kHelpIndex);
   dispatchCommand(cmd::kHelpUsing);
   dispatchCommand(cmd::kWebSite);
   dispatchCommand(cmd::kAbout);
-  EXPECT_EQ(fake::callsOf("helpOpenContents").size(), 1u);
+  EXPECT_EQ(fake::callsOf("helpOpenContents"), std::vector<std::string>{"helpOpenContents C:\\Plinkett\\plinkett.hlp"});
   EXPECT_EQ(fake::callsOf("helpOpenOwnHelp").size(), 1u);
   EXPECT_EQ(fake::callsOf("openUrl"), std::vector<std::string>{std::string("openUrl ") + about::kWebAddress});
   std::vector<std::string> box = fake::callsOf("messageBox");
   ASSERT_EQ(box.size(), 1u);
   // Three lines: the version, the rights notice, and the address the web-site command opens.
-  const std::string prefix = "messageBox plain-ok Plinkett 2.04 (32 bit version)\\n";
+  const std::string prefix = sizeof(void*) == 8 ? "messageBox plain-ok Plinkett 2.04 (64 bit version)\\n"
+                                                : "messageBox plain-ok Plinkett 2.04 (32 bit version)\\n";
   ASSERT_EQ(box[0].rfind(prefix, 0), 0u);
   std::string rest = box[0].substr(prefix.size());
   std::size_t lineBreak = rest.find("\\n");
@@ -113,6 +117,13 @@ TEST_F(Commands, UnknownIdsOnlyRepaintAndHelpGoesToTheViewer) {
   // Each command repainted once, at its end.
   EXPECT_EQ(fake::callsOf("invalidateClient").size(), 4u);
   EXPECT_EQ(fake::world().calls.back(), "invalidateClient");
+
+  // A help path that names no file (the executable's folder was too long) is never handed over.
+  fake::clearLog();
+  std::snprintf(app.shell.helpPath, sizeof app.shell.helpPath, "C:\\%s\\?", std::string(112, 'd').c_str());
+  dispatchCommand(cmd::kHelpIndex);
+  EXPECT_TRUE(fake::callsOf("helpOpenContents").empty());
+  EXPECT_EQ(fake::callsOf("messageBox"), std::vector<std::string>{"messageBox warning-ok The user's guide cannot be found."});
 }
 
 TEST_F(Commands, ProgramsAreStoredWithoutMarksAndAlwaysOnTopFollowsItsMark) {

@@ -7,7 +7,7 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
-#include "app/dispatch.h"
+#include "platform/events.h"
 #include "display/control_bars.h"
 #include "display/key_geometry.h"
 #include "display_fixture.h"

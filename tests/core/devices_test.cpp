@@ -106,7 +106,7 @@ TEST_F(Devices, OpenFailureIsReportedInOrderAndChangesNothingElse) {
   EXPECT_EQ(deviceCalls(), (Lines{"menuCheck 1999 off", "menuCheck 1999 on", "midiOutOpen -1", "beep warning",
                                   "messageBox warning-ok Cannot open MIDI device"}));
   EXPECT_EQ(app.midi.deviceOpen, 0);
-  EXPECT_EQ(app.midi.port.isOpen, 0);
+  EXPECT_EQ(app.midi.deviceOpen, 0);
   EXPECT_EQ(app.midi.currentDeviceId, -1);
   EXPECT_TRUE(fake::isChecked(cmd::kMapperDevice));
   EXPECT_FALSE(fake::isChecked(cmd::kActive));
@@ -157,7 +157,7 @@ TEST_F(Devices, ActiveClosesWithSixteenAllNotesOffThenReopensTheSameDevice) {
   expected.push_back("midiOutClose");
   expected.push_back("invalidateClient");
   EXPECT_EQ(deviceCalls(), expected);
-  EXPECT_EQ(app.midi.port.isOpen, 0);
+  EXPECT_EQ(app.midi.deviceOpen, 0);
   fake::clearLog();
   toggleActive();
   EXPECT_EQ(deviceCalls(), (Lines{"midiOutOpen -1", "menuCheck 101 on", "midiOutSend C9 00 00", "invalidateClient"}));

@@ -6,7 +6,7 @@
 
 #include "app/app_state.h"
 #include "display/key_drawing.h"
-#include "display/key_fonts.h"
+#include "display/zoom.h"
 #include "display/key_geometry.h"
 #include "display_fixture.h"
 #include "fake/fake_platform.h"

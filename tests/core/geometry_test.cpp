@@ -9,11 +9,12 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
-#include "app/dispatch.h"
+#include "platform/events.h"
 #include "display/key_geometry.h"
 #include "display/key_drawing.h"
-#include "display/truncate.h"
+#include "base/int_conversions.h"
 #include "display/window_size.h"
+#include "display/zoom.h"
 #include "display_fixture.h"
 #include "fake/fake_platform.h"
 

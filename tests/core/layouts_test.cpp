@@ -50,6 +50,23 @@ TEST_F(Layouts, EverySlotIsKeyGapOrVacantOnItsRowsGrid) {
   }
 }
 
+// A PC keyboard's four typing rows report scan codes 2.., 16.., 30.. and 44.. from the left, each
+// row half a key further right than the one above; backslash (43) sits right of the apostrophe
+// (40), where 41 would be. Every layout draws a key where it lies.
+TEST_F(Layouts, EachKeyIsDrawnWhereItLiesOnATypingKeyboard) {
+  const int32_t firstScanOfRow[] = {2, 16, 30, 44};
+  for (int32_t id : {kPiano, kAccordion, kChromatic}) {
+    for (int32_t scan = 0; scan < kLayoutSlots; ++scan) {
+      const KeySlot& s = layoutTable(id)[scan];
+      if (s.row == -1) continue;
+      ASSERT_GE(s.row, 0);
+      ASSERT_LE(s.row, 3);
+      const int32_t placeInRow = (scan == 43 ? 41 : scan) - firstScanOfRow[s.row];
+      EXPECT_EQ(s.column, s.row + 2 * placeInRow) << "layout " << id << " scan " << scan;
+    }
+  }
+}
+
 TEST_F(Layouts, PianoManualsAreAnOctaveApartWithGapsWhereAPianoHasNoBlackKey) {
   const KeyLayout& piano = layoutTable(kPiano);
   EXPECT_EQ(noteOf(piano[16]), 55);  // Q = G
@@ -142,7 +159,7 @@ TEST_F(Layouts, ChromaticRowsAreOctavesAndNoNoteRepeats) {
 
 TEST_F(Layouts, CurrentLayoutFollowsTheSettingAndStrayIdsGiveAccordion) {
   app.settings.layout = kChromatic;
-  EXPECT_TRUE(isChromaticLayout(currentLayout()));
+  EXPECT_EQ(&currentLayout(), &layoutTable(kChromatic));
   for (int32_t stray : {3, -1, 1000, INT32_MIN}) {
     app.settings.layout = stray;
     EXPECT_EQ(&currentLayout(), &layoutTable(kAccordion));

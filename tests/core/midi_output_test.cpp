@@ -22,7 +22,7 @@ class MidiOutput : public ::testing::Test {
   void SetUp() override { fake::reset(); }
   void openPort() {
     fake::openPortDirectly(0);
-    ASSERT_EQ(app.midi.port.isOpen, 1);
+    ASSERT_EQ(app.midi.deviceOpen, 1);
     fake::clearLog();
   }
 };

@@ -6,7 +6,7 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
-#include "app/dispatch.h"
+#include "platform/events.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
 #include "midi/devices.h"

@@ -1,10 +1,8 @@
-// The settings file byte for byte, its safe replacement, and what any file content can do.
+// The settings file: its bytes (a promise to the files already on players' disks), where it
+// lives, when it is written, and what any content can do. Files live in the recording platform.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <iterator>
 #include <random>
 #include <string>
@@ -12,19 +10,15 @@
 
 #include "app/app_state.h"
 #include "app/commands.h"
-#include "app/dispatch.h"
 #include "app/main_window.h"
 #include "display/control_bars.h"
-#include "display/key_drawing.h"
 #include "fake/fake_platform.h"
-#include "fake/scenario.h"
-#include "keyboard/note_input.h"
 #include "midi/short_message.h"
+#include "platform/events.h"
 #include "settings/settings_file.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using Bytes = std::vector<uint8_t>;
 
 Bytes hex(const std::string& text) {
@@ -33,140 +27,155 @@ Bytes hex(const std::string& text) {
   return out;
 }
 
+// Fifteen distinct values, written down byte by byte independently of the code's field list.
+const Bytes kKnownFile = hex(
+    "15 33 99 12 03 00 00 00 05 00 00 00 00 00 C0 3F "
+    "EC FF FF FF 28 00 00 00 6C 02 00 00 4A 01 00 00 "
+    "FE FF FF FF 07 00 00 00 09 00 00 00 0B 00 00 00 "
+    "4D 00 00 00 63 00 00 00 02 00 00 00 06 00 00 00 ");
+
+PersistedSettings knownValues() {
+  PersistedSettings s;
+  s.alwaysOnTop = 3;
+  s.showControlBars = 5;
+  s.zoom = 1.5f;
+  s.windowRect = Rect{-20, 40, 620, 330};
+  s.transpose = -2;
+  s.savedDeviceId = 7;
+  s.openAtStart = 9;
+  s.channel = 11;
+  s.program = 77;
+  s.velocity = 99;
+  s.layout = 2;
+  s.showFlats = 6;
+  return s;
+}
+
 class SettingsFile : public ::testing::Test {
  protected:
   void SetUp() override {
     fake::reset();
-    dir_ = fake::makeTempDir("plinkett-settings");
-    fake::script().settingsBasePath = dir_ + "/plinkett";
+    fake::script().settingsBasePath = "/home/p/.config/plinkett/plinkett";
     settingsPath();
   }
-  void TearDown() override { fs::remove_all(dir_); }
-
-  std::string file() const { return dir_ + "/PLINKETT.SET"; }
-  void write(const Bytes& b) { std::ofstream(file(), std::ios::binary).write(reinterpret_cast<const char*>(b.data()), b.size()); }
-  Bytes read() const {
-    std::ifstream in(file(), std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), {});
-  }
-  std::string dir_;
+  Bytes& file() { return fake::world().files[kPath]; }
+  bool fileExists() const { return fake::world().files.count(kPath) != 0; }
+  const std::string kPath = "/home/p/.config/plinkett/PLINKETT.SET";
 };
 
-TEST_F(SettingsFile, DefaultsAndZoomBytes) {
-  auto bytes = encodeSettings(PersistedSettings{});
-  EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 16), hex("15 33 99 12 00 00 00 00 00 00 00 00 00 00 00 40"));
-  EXPECT_EQ(Bytes(bytes.begin() + 36, bytes.begin() + 44), hex("FF FF FF FF 01 00 00 00"));
-  PersistedSettings small;
-  small.zoom = 1.5f;
-  bytes = encodeSettings(small);
-  EXPECT_EQ(Bytes(bytes.begin() + 12, bytes.begin() + 16), hex("00 00 C0 3F"));
+TEST_F(SettingsFile, EveryFieldHasItsOwnOffsetBothWays) {
+  file() = kKnownFile;
+  loadSettings();
+  const PersistedSettings& s = app.settings;
+  const PersistedSettings k = knownValues();
+  EXPECT_EQ(s.alwaysOnTop, k.alwaysOnTop);
+  EXPECT_EQ(s.showControlBars, k.showControlBars);
+  EXPECT_EQ(s.zoom, k.zoom);
+  EXPECT_EQ(s.windowRect, k.windowRect);
+  EXPECT_EQ(s.transpose, k.transpose);
+  EXPECT_EQ(s.savedDeviceId, k.savedDeviceId);
+  EXPECT_EQ(s.openAtStart, k.openAtStart);
+  EXPECT_EQ(s.channel, k.channel);
+  EXPECT_EQ(s.program, k.program);
+  EXPECT_EQ(s.velocity, k.velocity);
+  EXPECT_EQ(s.layout, k.layout);
+  EXPECT_EQ(s.showFlats, k.showFlats);
+  auto written = encodeSettings(k);
+  EXPECT_EQ(Bytes(written.begin(), written.end()), kKnownFile);
 }
 
-TEST_F(SettingsFile, RoundTripShortLongAndForeignFiles) {
-  PersistedSettings s;
-  s.alwaysOnTop = 5;
-  s.zoom = 1.5f;
-  s.windowRect = Rect{-10, 20, 300, 400};
-  s.transpose = -2;
-  s.savedDeviceId = 7;
-  s.openAtStart = 0;
-  s.channel = 15;
-  s.program = 127;
-  s.velocity = 1;
-  s.layout = 2;
-  s.showFlats = 1;
-  auto bytes = encodeSettings(s);
-  Bytes longer(bytes.begin(), bytes.end());
-  longer.insert(longer.end(), {1, 2, 3, 4, 5});
-  write(longer);  // bytes after offset 64 are ignored
-  loadSettings();
-  EXPECT_EQ(encodeSettings(app.settings), bytes);
+TEST_F(SettingsFile, DefaultsBeginAsAFirstStartWritesThem) {
+  auto bytes = encodeSettings(PersistedSettings{});
+  EXPECT_EQ(Bytes(bytes.begin(), bytes.begin() + 16), hex("15 33 99 12 00 00 00 00 00 00 00 00 00 00 00 40 "));
+  EXPECT_EQ(Bytes(bytes.begin() + 16, bytes.begin() + 44),
+            hex("64 00 00 00 64 00 00 00 F4 01 00 00 2C 01 00 00 00 00 00 00 FF FF FF FF 01 00 00 00 "));
+}
 
-  // The magic in the wrong byte order: nothing is taken.
-  Bytes foreign(bytes.begin(), bytes.end());
-  foreign[0] = 0x12; foreign[1] = 0x99; foreign[2] = 0x33; foreign[3] = 0x15;
-  write(foreign);
-  fake::reset();
-  fake::script().settingsBasePath = dir_ + "/plinkett";
-  settingsPath();
+TEST_F(SettingsFile, ShortLongAndForeignFiles) {
+  // Bytes after offset 64 are ignored.
+  file() = kKnownFile;
+  file().insert(file().end(), {1, 2, 3, 4, 5});
   loadSettings();
-  EXPECT_EQ(encodeSettings(app.settings), encodeSettings(PersistedSettings{}));
+  EXPECT_EQ(app.settings.showFlats, 6);
 
   // 40 bytes fill alwaysOnTop through savedDeviceId; 42 bytes cut openAtStart, which stays.
   for (std::size_t size : {40u, 42u}) {
-    write(Bytes(bytes.begin(), bytes.begin() + size));
     app.settings = PersistedSettings{};
+    file() = Bytes(kKnownFile.begin(), kKnownFile.begin() + static_cast<std::ptrdiff_t>(size));
     loadSettings();
     EXPECT_EQ(app.settings.savedDeviceId, 7);
-    EXPECT_FLOAT_EQ(app.settings.zoom, 1.5f);
     EXPECT_EQ(app.settings.openAtStart, 1);
-    EXPECT_EQ(app.settings.velocity, 100);
     EXPECT_EQ(app.settings.showFlats, 0);
   }
-  write(Bytes(bytes.begin(), bytes.begin() + 3));
-  app.settings = PersistedSettings{};
-  loadSettings();
-  EXPECT_EQ(encodeSettings(app.settings), encodeSettings(PersistedSettings{}));
+  // The magic in the wrong byte order, or cut short: nothing is taken.
+  for (Bytes foreign : {hex("12 99 33 15 ") , hex("15 33 99 ")}) {
+    app.settings = PersistedSettings{};
+    file() = foreign;
+    file().insert(file().end(), kKnownFile.begin() + 4, kKnownFile.end());
+    loadSettings();
+    EXPECT_EQ(encodeSettings(app.settings), encodeSettings(PersistedSettings{}));
+  }
 }
 
 TEST_F(SettingsFile, SaveRecordsTheDeviceAndTheRestoredWindow) {
   app.shell.startupComplete = 1;
   app.midi.currentDeviceId = 2;
-  app.midi.deviceOpen = 0;
   plat::windowMove(30, 40, 400, 200, false);
   fake::script().minimised = true;
   saveSettings();
-  PersistedSettings back;
-  Bytes b = read();
-  ASSERT_EQ(b.size(), 64u);
-  decodeSettings(b.data(), b.size(), back);
-  EXPECT_EQ(back.savedDeviceId, 2);
-  EXPECT_EQ(back.openAtStart, 0);
-  EXPECT_EQ(back.windowRect, (Rect{30, 40, 430, 240}));
-  EXPECT_FALSE(fs::exists(file() + ".new"));
+  ASSERT_EQ(file().size(), 64u);
+  EXPECT_EQ(Bytes(file().begin() + 16, file().begin() + 44),
+            hex("1E 00 00 00 28 00 00 00 AE 01 00 00 F0 00 00 00 00 00 00 00 02 00 00 00 00 00 00 00 "));
 }
 
-TEST_F(SettingsFile, FailuresLeaveTheOldFileWhole) {
-  Bytes old = hex("15 33 99 12 01 00 00 00");
-  write(old);
-  app.shell.startupComplete = 1;
-  // The new file cannot be written beside the old one.
-  fs::create_directory(file() + ".new");
+TEST_F(SettingsFile, NothingIsWrittenAfterAnEarlyEndOrAFailedReplace) {
+  app.midi.currentDeviceId = 4;
   saveSettings();
-  EXPECT_EQ(read(), old);
-  fs::remove(file() + ".new");
+  EXPECT_FALSE(fileExists());
+  EXPECT_EQ(app.settings.savedDeviceId, -1) << "nothing of a save happens, in memory either";
 
-  // Start-up ended early: nothing the user chose is known, nothing is written.
-  app.shell.startupComplete = 0;
-  saveSettings();
-  EXPECT_EQ(read(), old);
-
-  EXPECT_FALSE(writeFileAtomically((dir_ + "/missing/dir/x").c_str(), old.data(), old.size()));
+  file() = kKnownFile;
   app.shell.startupComplete = 1;
+  fake::script().failReplace = true;
   saveSettings();
-  EXPECT_EQ(read().size(), 64u);
+  EXPECT_EQ(file(), kKnownFile);
 }
 
-TEST(SettingsPath, BuiltBesideTheBaseAndNeverOverflowing) {
+TEST_F(SettingsFile, ALongBasePathNeverNamesAnotherFolder) {
+  // Cutting a base longer than the buffer would find a parent folder's separator instead.
+  const std::string parent = "/" + std::string(200, 'p');
+  fake::script().settingsBasePath = parent + "/" + std::string(100, 'd') + "/plinkett";
+  settingsPath();
+  EXPECT_STREQ(app.shell.settingsPath, "");
+  app.shell.startupComplete = 1;
+  saveSettings();
+  loadSettings();
+  EXPECT_TRUE(fake::world().files.empty());
+  EXPECT_TRUE(fake::callsOf("fileReadSmall").empty());
+
+  // A long base whose folder is short still gives the file beside it.
+  fake::script().settingsBasePath = "/cfg/" + std::string(300, 'x');
+  settingsPath();
+  EXPECT_STREQ(app.shell.settingsPath, "/cfg/PLINKETT.SET");
+
+  // At the buffer's end: 259 characters and the terminator fit, 260 do not.
   char path[260];
+  const std::string fits = "/" + std::string(245, 'f') + "/";
+  EXPECT_TRUE(buildSettingsPath((fits + "plinkett").c_str(), path, sizeof path));
+  EXPECT_EQ(std::string(path), fits + "PLINKETT.SET");
+  EXPECT_FALSE(buildSettingsPath(("/" + fits + "plinkett").c_str(), path, sizeof path));
+  EXPECT_STREQ(path, "");
   EXPECT_TRUE(buildSettingsPath("C:\\Programs\\Plinkett\\plinkett.exe", path, sizeof path));
   EXPECT_STREQ(path, "C:\\Programs\\Plinkett\\PLINKETT.SET");
-  EXPECT_TRUE(buildSettingsPath("/home/a/.config/plinkett/plinkett", path, sizeof path));
-  EXPECT_STREQ(path, "/home/a/.config/plinkett/PLINKETT.SET");
   EXPECT_TRUE(buildSettingsPath("D:plinkett.exe", path, sizeof path));
   EXPECT_STREQ(path, "D:PLINKETT.SET");
-  std::string deep = "/" + std::string(300, 'd') + "/plinkett";
-  EXPECT_FALSE(buildSettingsPath(deep.c_str(), path, sizeof path));
-  EXPECT_STREQ(path, "");
-  std::string fits = "/" + std::string(245, 'd') + "/x";  // 247 + 12 + 1 = 260
-  EXPECT_TRUE(buildSettingsPath(fits.c_str(), path, sizeof path));
+  EXPECT_TRUE(buildSettingsPath("plinkett", path, sizeof path));
+  EXPECT_STREQ(path, "PLINKETT.SET");
 }
 
 // Whatever a damaged file holds, the program never sends a malformed word, never checks an item
 // outside its group and never trips a sanitizer, through start-up, play, commands and shutdown.
 TEST(SettingsContent, AnyValuesKeepTheProgramSound) {
-  char tmpl[] = "/tmp/plinkett-fuzz-XXXXXX";
-  std::string dir = mkdtemp(tmpl);
   std::minstd_rand random(20261208);
   const int32_t interesting[] = {0, 1, -1, 2, -2, 3, 4, -4, 5, 7, 15, 16, 127, 128, 255, 1000, -1000,
                                  INT32_MAX, INT32_MIN, INT32_MAX - 1, INT32_MIN + 1};
@@ -174,7 +183,7 @@ TEST(SettingsContent, AnyValuesKeepTheProgramSound) {
                              0x40200000u /*2.5*/, 0x00000001u, 0xBF800000u /*-1*/, 0x4F000000u};
   for (int round = 0; round < 400; ++round) {
     fake::reset();
-    fake::script().settingsBasePath = dir + "/plinkett";
+    fake::script().settingsBasePath = "/cfg/plinkett";
     Bytes b(64);
     for (std::size_t i = 4; i < 64; i += 4) {
       uint32_t v = static_cast<uint32_t>(random()) * 2654435761u;
@@ -183,11 +192,12 @@ TEST(SettingsContent, AnyValuesKeepTheProgramSound) {
       for (int k = 0; k < 4; ++k) b[i + k] = static_cast<uint8_t>(v >> (8 * k));
     }
     b[0] = 0x15; b[1] = 0x33; b[2] = 0x99; b[3] = 0x12;
-    std::ofstream(dir + "/PLINKETT.SET", std::ios::binary).write(reinterpret_cast<const char*>(b.data()), 64);
+    fake::world().files["/cfg/PLINKETT.SET"] = b;
 
-    onCreate();
+    ASSERT_TRUE(startMainWindow());
+    auto kept = encodeSettings(app.settings);
+    ASSERT_EQ(Bytes(kept.begin(), kept.end()), b) << "values are kept as read";
     plat::windowMove(0, 0, 700, 400, true);
-    createControlBars();
     paintKeyboard();
     for (int32_t vk : {0, vk::kUp, vk::kDown, vk::kKeypadPlus, vk::kKeypadMinus, vk::kSpace, vk::kEnter, vk::kEscape}) {
       for (int32_t scan : {16, 44, 2, 53, 30}) {
@@ -202,7 +212,8 @@ TEST(SettingsContent, AnyValuesKeepTheProgramSound) {
     onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, static_cast<uint16_t>(random() & 0xFFFFu));
     onModulationScroll(kPageDown, 0);
     for (int32_t id : {cmd::kShowControlBars, cmd::kZoomSmall, cmd::kDefaultSize, cmd::kTransposeUp2,
-                       cmd::kLayoutChromatic, cmd::kShowFlats, cmd::kAlwaysOnTop, cmd::kFirstChannel + 5}) {
+                       cmd::kLayoutChromatic, cmd::kShowFlats, cmd::kAlwaysOnTop, cmd::kFirstChannel + 5,
+                       cmd::kFirstProgram + 9}) {
       dispatchCommand(id);
     }
     onFocusLost();
@@ -214,8 +225,8 @@ TEST(SettingsContent, AnyValuesKeepTheProgramSound) {
       ASSERT_EQ(fake::world().menu.count(id), 1u) << call << " round " << round;
     }
     ASSERT_EQ(fake::world().sendsOnClosedPort, 0);
+    ASSERT_TRUE(fake::world().openPorts.empty());
   }
-  fs::remove_all(dir);
 }
 
 }  // namespace

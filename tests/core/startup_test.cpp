@@ -4,16 +4,14 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "app/commands.h"
-#include "app/dispatch.h"
+#include "platform/events.h"
 #include "app/main_window.h"
+#include "app/paths.h"
 #include "app/window_placement.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
@@ -21,27 +19,24 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-
 class Startup : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::reset();
-    dir_ = fake::makeTempDir("plinkett-startup");
+    fake::restart();
     fake::script().settingsBasePath = dir_ + "/plinkett";
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   std::string settingsFile() const { return dir_ + "/PLINKETT.SET"; }
+  bool settingsExist() const { return fake::world().files.count(settingsFile()) != 0; }
 
   void writeSettings(const PersistedSettings& s) {
     auto bytes = encodeSettings(s);
-    std::ofstream(settingsFile(), std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    fake::world().files[settingsFile()].assign(bytes.begin(), bytes.end());
   }
 
   std::vector<uint8_t> readSettings() const {
-    std::ifstream in(settingsFile(), std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+    auto it = fake::world().files.find(settingsFile());
+    return it == fake::world().files.end() ? std::vector<uint8_t>{} : it->second;
   }
 
   static int32_t fieldAt(const std::vector<uint8_t>& b, std::size_t offset) {
@@ -49,7 +44,7 @@ class Startup : public ::testing::Test {
                                 (static_cast<uint32_t>(b[offset + 3]) << 24));
   }
 
-  std::string dir_;
+  const std::string dir_ = "/home/player/.config/plinkett";
 };
 
 TEST_F(Startup, FirstStartWithoutSettingsFile) {
@@ -77,6 +72,7 @@ TEST_F(Startup, CreationRunsItsStepsInOrder) {
   std::vector<std::string> calls = fake::world().calls;
   auto at = [&](const std::string& call) { return std::find(calls.begin(), calls.end(), call) - calls.begin(); };
   std::ptrdiff_t end = static_cast<std::ptrdiff_t>(calls.size());
+  std::ptrdiff_t read = at("fileReadSmall " + settingsFile());
   std::ptrdiff_t timer = at("timerStart 1 50");
   std::ptrdiff_t fonts = at("fontCreate 16 5 700");
   std::ptrdiff_t count = at("midiOutCount");
@@ -84,7 +80,8 @@ TEST_F(Startup, CreationRunsItsStepsInOrder) {
   std::ptrdiff_t provisional = at("windowMove 100 100 400 200 repaint");
   std::ptrdiff_t open = at("midiOutOpen -1");
   for (std::ptrdiff_t i : {timer, fonts, count, devices, provisional, open}) ASSERT_LT(i, end);
-  EXPECT_EQ(timer, 0);
+  EXPECT_EQ(read, 0);
+  EXPECT_EQ(timer, 1);
   EXPECT_LT(timer, fonts);
   EXPECT_LT(fonts, count);
   EXPECT_LT(count, devices);
@@ -116,7 +113,7 @@ TEST_F(Startup, StoredTranspositionChecksItsItem) {
     s.layout = c.layout;
     s.transpose = c.transpose;
     writeSettings(s);
-    fake::reset();
+    fake::restart();
     fake::script().settingsBasePath = dir_ + "/plinkett";
     onCreate();
     EXPECT_EQ(fake::checkedIn(cmd::kTransposeDown2, cmd::kTransposeUp2), c.checked)
@@ -210,7 +207,7 @@ TEST_F(Startup, NoDeviceOnAFirstStartLeavesNoFileAndStopsAtTheBox) {
   EXPECT_TRUE(fake::world().liveFonts.empty());
   EXPECT_EQ(fake::checkedIn(0, 30000), std::vector<int32_t>{cmd::kNoTranspose});
   EXPECT_EQ(app.shell.startupComplete, 0);
-  EXPECT_FALSE(fs::exists(settingsFile()));
+  EXPECT_FALSE(settingsExist());
   // The front end's later close finds the shutdown already done.
   onDestroy();
   EXPECT_EQ(fake::callsOf("postQuit").size(), 1u);
@@ -224,7 +221,7 @@ TEST_F(Startup, TimerBoxRetriesUntilStartedOrCancelled) {
   EXPECT_EQ(fake::callsOf("messageBox").size(), 2u);
   EXPECT_EQ(app.shell.startupComplete, 1);
 
-  fake::reset();
+  fake::restart();
   fake::script().settingsBasePath = dir_ + "/plinkett";
   fake::script().timerFailures = 1;
   onCreate();  // no answer scripted: Cancel
@@ -238,7 +235,7 @@ TEST_F(Startup, TimerBoxRetriesUntilStartedOrCancelled) {
   EXPECT_EQ(fake::checkedIn(0, 30000), std::vector<int32_t>{cmd::kNoTranspose});
   EXPECT_EQ(app.shell.startupComplete, 0);
   plat::windowClose();
-  EXPECT_FALSE(fs::exists(settingsFile()));
+  EXPECT_FALSE(settingsExist());
   EXPECT_TRUE(fake::world().quitPosted);
   EXPECT_TRUE(fake::callsOf("midiOutSend").empty());
 }
@@ -280,7 +277,7 @@ TEST_F(Startup, ClosingWithTheDeviceOpenSavesThenSilencesAllChannels) {
   EXPECT_EQ(fake::callsOf("helpQuit").size(), 1u);
 
   // The next start opens the same device again.
-  fake::reset();
+  fake::restart();
   fake::script().settingsBasePath = dir_ + "/plinkett";
   onCreate();
   EXPECT_TRUE(fake::isChecked(cmd::kActive));
@@ -298,7 +295,7 @@ TEST_F(Startup, ClosingWithTheDeviceClosedRemembersTheChoiceWithoutOpening) {
   EXPECT_EQ(fieldAt(bytes, 40), 0);
   EXPECT_TRUE(fake::world().sent.empty());
 
-  fake::reset();
+  fake::restart();
   fake::script().settingsBasePath = dir_ + "/plinkett";
   onCreate();
   EXPECT_FALSE(fake::isChecked(cmd::kActive));
@@ -310,7 +307,7 @@ TEST_F(Startup, MinimisedOrLostWindowsComeBackWithinReach) {
   onCreate();
   dispatchCommand(cmd::kExit);
   // While minimised, the restored rectangle is what is kept.
-  fake::reset();
+  fake::restart();
   fake::script().settingsBasePath = dir_ + "/plinkett";
   onCreate();
   fake::script().minimised = true;
@@ -324,7 +321,7 @@ TEST_F(Startup, MinimisedOrLostWindowsComeBackWithinReach) {
   PersistedSettings s;
   s.windowRect = Rect{3000, 200, 3500, 500};
   writeSettings(s);
-  fake::reset();
+  fake::restart();
   fake::script().settingsBasePath = dir_ + "/plinkett";
   onCreate();
   EXPECT_EQ(fake::callsOf("windowMove").back(), "windowMove 100 100 500 300 repaint");
@@ -332,7 +329,7 @@ TEST_F(Startup, MinimisedOrLostWindowsComeBackWithinReach) {
   // Extreme stored edges neither overflow nor leave the window unreachable.
   s.windowRect = Rect{INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX};
   writeSettings(s);
-  fake::reset();
+  fake::restart();
   fake::script().settingsBasePath = dir_ + "/plinkett";
   onCreate();
   EXPECT_EQ(fake::callsOf("windowMove").back(), "windowMove 100 100 400 200 repaint");
@@ -359,6 +356,13 @@ TEST(WindowPlacement, SavedRectanglesStayUnlessOutOfReach) {
       {"inside out", {700, 450, 200, 150}, {100, 100, 500, 300}},
       {"extreme edges", {INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX}, {100, 100, 500, 300}},
       {"beyond what a window can be", {0, 0, 40000, 300}, {100, 100, 500, 300}},
+      // The edges of reach: 48 caption pixels across, half of the 24-pixel caption strip.
+      {"48 pixels of caption at the right edge", {1872, 500, 2372, 800}, {1872, 500, 2372, 800}},
+      {"47 pixels of caption at the right edge", {1873, 500, 2373, 800}, {100, 100, 600, 400}},
+      {"half the caption strip above the top", {300, -12, 800, 288}, {300, -12, 800, 288}},
+      {"more than half above the top", {300, -13, 800, 287}, {100, 100, 600, 400}},
+      {"half the caption strip below the bottom", {300, 1068, 800, 1368}, {300, 1068, 800, 1368}},
+      {"more than half below the bottom", {300, 1069, 800, 1369}, {100, 100, 600, 400}},
   };
   for (const Case& c : cases) {
     fake::reset();

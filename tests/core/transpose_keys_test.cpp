@@ -108,8 +108,8 @@ TEST_F(TransposeKeys, ReleasesDoNothingAndNoPortIsNeeded) {
 }
 
 TEST_F(TransposeKeys, HeldNoteIsReleasedAtTheNewTransposition) {
-  plat::midiOutOpen(-1, app.midi.port.handle);
-  app.midi.port.isOpen = 1;
+  plat::midiOutOpen(-1, app.midi.port);
+  app.midi.deviceOpen = 1;
   app.midi.deviceOpen = 1;
   useLayout(kPiano, 0);
   key(false, 'Q', kScanQ);

@@ -5,10 +5,7 @@
 #include <cstring>
 
 #include "app/app_state.h"
-#include "app/main_window.h"
-#include "app/menu_table.h"
-#include "display/key_geometry.h"
-#include "keyboard/note_input.h"
+#include "platform/events.h"
 #include "midi/short_message.h"
 
 namespace fake {
@@ -72,6 +69,12 @@ void reset() {
   gClientHeight = -1;
   resetAppState();
   buildMenuModel();
+}
+
+void restart() {
+  auto files = std::move(gWorld.files);
+  reset();
+  gWorld.files = std::move(files);
 }
 
 std::vector<std::string> callsOf(const std::string& op) {
@@ -427,6 +430,24 @@ std::size_t executablePath(char* buffer, std::size_t capacity) {
 std::size_t settingsBasePath(char* buffer, std::size_t capacity) {
   const std::string& base = gScript.settingsBasePath.empty() ? gScript.executablePath : gScript.settingsBasePath;
   return fake::copyCut(base, buffer, capacity);
+}
+
+// ---- Files -------------------------------------------------------------------------------
+
+std::size_t fileReadSmall(const char* path, uint8_t* buffer, std::size_t capacity) {
+  fake::log(std::string("fileReadSmall ") + path);
+  auto it = gWorld.files.find(path);
+  if (it == gWorld.files.end()) return 0;
+  std::size_t n = std::min(capacity, it->second.size());
+  std::copy_n(it->second.begin(), n, buffer);
+  return n;
+}
+
+bool fileReplace(const char* path, const uint8_t* bytes, std::size_t size) {
+  fake::log(std::string("fileReplace ") + path);
+  if (gScript.failReplace) return false;
+  gWorld.files[path].assign(bytes, bytes + size);
+  return true;
 }
 
 }  // namespace plat

@@ -35,6 +35,7 @@ struct Script {
   std::string executablePath = "C:\\Programs\\Plinkett\\plinkett.exe";
   std::string settingsBasePath;  // empty: same as executablePath
   bool minimised = false;  // windowRect() then reports the minimised rectangle below
+  bool failReplace = false;  // fileReplace fails, as on a full disk: the old bytes stay
   Rect minimisedRect{-32000, -32000, -31840, -31972};
 };
 
@@ -75,6 +76,7 @@ struct World {
   plat::Font nextFont = 1;
   plat::Surface nextSurface = 1;
   std::map<plat::Font, plat::TextSize> fontSizes;  // width, height given at creation
+  std::map<std::string, std::vector<uint8_t>> files;  // the disk, by path
 };
 
 Script& script();
@@ -82,6 +84,8 @@ World& world();
 
 // A fresh world and script, and a fresh AppState (black keys back to sharps).
 void reset();
+// The same, but the files stay: the next start of the program on the same machine.
+void restart();
 
 // Lines of world().calls whose first word is op.
 std::vector<std::string> callsOf(const std::string& op);

@@ -2,8 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
-#include <vector>
 
 namespace fake {
 
@@ -13,10 +11,5 @@ void openPortDirectly(int32_t deviceId = -1);
 void closePortDirectly();
 // Counts the devices, fills the Devices menu and opens the saved device, as start-up does.
 void startDevices();
-
-// A fresh folder under the system's temporary folder.
-std::string makeTempDir(const char* prefix);
-std::vector<uint8_t> readFile(const std::string& path);
-void writeFile(const std::string& path, const std::vector<uint8_t>& bytes);
 
 }  // namespace fake

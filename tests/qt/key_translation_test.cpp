@@ -3,7 +3,7 @@
 
 #include <QKeyEvent>
 
-#include "platform/qt/qt_key_translation.h"
+#include "frontends/qt/qt_key_translation.h"
 
 namespace {
 

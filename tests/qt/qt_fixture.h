@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "app/app_state.h"
-#include "platform/qt/qt_canvas.h"
-#include "platform/qt/qt_front_end.h"
-#include "platform/qt/qt_main_window.h"
+#include "frontends/qt/qt_canvas.h"
+#include "frontends/qt/qt_front_end.h"
+#include "frontends/qt/qt_main_window.h"
 
 class FrontEnd : public ::testing::Test {
  protected:

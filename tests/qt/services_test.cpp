@@ -202,10 +202,6 @@ TEST_F(FrontEnd, HelpOpensTheShippedGuide) {
   EXPECT_TRUE(file.readAll().contains("id=\"using-this-guide\"")) << "the section the link points at exists";
   EXPECT_EQ(catcher.urls[2].toString().toStdString(), "https://plinkett.example.org/");
   EXPECT_TRUE(boxes_.empty());
-
-  // A help path that names no file: the viewer's part is to say so.
-  plat::helpOpenContents("/a/very/long/folder/?");
-  EXPECT_EQ(boxes_.size(), 1u);
 }
 
 TEST_F(FrontEnd, SettingsLiveInTheUsersConfigurationFolder) {

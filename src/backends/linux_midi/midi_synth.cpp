@@ -3,7 +3,7 @@
 // list steer it (tests use them): PLINKETT_SYNTH_AUDIO_DRIVER names the one FluidSynth audio
 // driver to use, and PLINKETT_SYNTH_FILE writes the sound into that file instead (a WAV file
 // when the name ends in .wav).
-#include "platform/qt/midi_synth.h"
+#include "backends/linux_midi/midi_synth.h"
 
 #include <fluidsynth.h>
 #include <unistd.h>
@@ -11,7 +11,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/qt/midi_probe.h"
+#include "backends/linux_midi/midi_probe.h"
 
 struct BuiltinSynth {
   fluid_settings_t* settings;

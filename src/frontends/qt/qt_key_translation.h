@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "keyboard/note_input.h"
+#include "platform/events.h"
 
 class QKeyEvent;
 

@@ -7,12 +7,11 @@
 #include <QScreen>
 #include <QTimer>
 
-#include "app/app_texts.h"
-#include "app/main_window.h"
+#include "platform/events.h"
 #include "platform/platform.h"
-#include "platform/qt/qt_canvas.h"
-#include "platform/qt/qt_front_end.h"
-#include "platform/qt/qt_main_window.h"
+#include "frontends/qt/qt_canvas.h"
+#include "frontends/qt/qt_front_end.h"
+#include "frontends/qt/qt_main_window.h"
 
 namespace {
 

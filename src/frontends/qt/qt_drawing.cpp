@@ -5,8 +5,8 @@
 #include <algorithm>
 
 #include "platform/platform.h"
-#include "platform/qt/qt_canvas.h"
-#include "platform/qt/qt_front_end.h"
+#include "frontends/qt/qt_canvas.h"
+#include "frontends/qt/qt_front_end.h"
 
 namespace {
 

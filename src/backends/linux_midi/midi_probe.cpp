@@ -1,4 +1,4 @@
-#include "platform/qt/midi_probe.h"
+#include "backends/linux_midi/midi_probe.h"
 
 #include <alsa/asoundlib.h>
 #include <jack/jack.h>

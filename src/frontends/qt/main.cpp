@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "platform/qt/qt_auto_repeat.h"
-#include "platform/qt/qt_front_end.h"
+#include "frontends/qt/qt_auto_repeat.h"
+#include "frontends/qt/qt_front_end.h"
 
 namespace {
 

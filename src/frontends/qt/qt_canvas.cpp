@@ -1,15 +1,13 @@
-#include "platform/qt/qt_canvas.h"
+#include "frontends/qt/qt_canvas.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
-#include "display/key_drawing.h"
-#include "display/key_geometry.h"
-#include "keyboard/note_input.h"
-#include "platform/qt/qt_front_end.h"
-#include "platform/qt/qt_key_translation.h"
+#include "platform/events.h"
+#include "frontends/qt/qt_front_end.h"
+#include "frontends/qt/qt_key_translation.h"
 
 namespace {
 

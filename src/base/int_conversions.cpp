@@ -1,4 +1,4 @@
-#include "display/truncate.h"
+#include "base/int_conversions.h"
 
 #include <cmath>
 

@@ -1,10 +1,10 @@
 // The three control bars as QScrollBars that report requests and never move by themselves.
 #include <QScrollBar>
 
-#include "display/control_bars.h"
+#include "platform/events.h"
 #include "platform/platform.h"
-#include "platform/qt/qt_canvas.h"
-#include "platform/qt/qt_front_end.h"
+#include "frontends/qt/qt_canvas.h"
+#include "frontends/qt/qt_front_end.h"
 
 namespace {
 

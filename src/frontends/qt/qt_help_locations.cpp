@@ -8,10 +8,10 @@
 #include <QUrl>
 #include <cstring>
 
-#include "app/app_texts.h"
+#include "platform/events.h"
 #include "platform/platform.h"
-#include "platform/qt/qt_front_end.h"
-#include "platform/qt/qt_main_window.h"
+#include "frontends/qt/qt_front_end.h"
+#include "frontends/qt/qt_main_window.h"
 
 namespace {
 
@@ -54,15 +54,8 @@ QString dataFilePath(const QString& name) {
 
 namespace plat {
 
-void helpOpenContents(const char* helpPath) {
-  // A help path ending in "?" names no file: the viewer says it cannot find it.
-  std::size_t n = std::strlen(helpPath);
-  if (n == 0 || helpPath[n - 1] == '?') {
-    QMessageBox::warning(frontEnd().window, text::kCaption, "The user's guide cannot be found.");
-    return;
-  }
-  openGuide(QString());
-}
+// There is no help viewer for the help file's format here: the guide opens in the browser.
+void helpOpenContents(const char*) { openGuide(QString()); }
 
 void helpOpenOwnHelp() { openGuide(QStringLiteral("using-this-guide")); }
 

@@ -1,12 +1,10 @@
 #include <QApplication>
 #include <QTimer>
 
-#include "app/app_state.h"
-#include "app/main_window.h"
-#include "display/control_bars.h"
-#include "platform/qt/qt_canvas.h"
-#include "platform/qt/qt_front_end.h"
-#include "platform/qt/qt_main_window.h"
+#include "platform/events.h"
+#include "frontends/qt/qt_canvas.h"
+#include "frontends/qt/qt_front_end.h"
+#include "frontends/qt/qt_main_window.h"
 
 QtFrontEnd& frontEnd() {
   static QtFrontEnd state;
@@ -17,10 +15,8 @@ bool startFrontEnd() {
   QtFrontEnd& fe = frontEnd();
   fe = QtFrontEnd{};
   fe.window = new MainWindow();
-  // The core's creation sequence runs as the window's creation: the window is not shown yet.
-  onCreate();
-  if (fe.destroyed) return false;
-  createControlBars();
+  // The core's whole start runs while the window is not shown yet.
+  if (!startMainWindow()) return false;
   fe.window->show();
   fe.canvas->setFocus(Qt::OtherFocusReason);
   return true;

@@ -1,13 +1,13 @@
-#include "platform/qt/qt_main_window.h"
+#include "frontends/qt/qt_main_window.h"
 
 #include <QCloseEvent>
 #include <QIcon>
 #include <algorithm>
 
-#include "app/app_texts.h"
-#include "platform/qt/qt_canvas.h"
-#include "platform/qt/qt_front_end.h"
-#include "platform/qt/qt_menus.h"
+#include "platform/events.h"
+#include "frontends/qt/qt_canvas.h"
+#include "frontends/qt/qt_front_end.h"
+#include "frontends/qt/qt_menus.h"
 
 namespace {
 

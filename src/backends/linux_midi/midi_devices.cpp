@@ -1,10 +1,10 @@
-#include "platform/qt/midi_devices.h"
+#include "backends/linux_midi/midi_devices.h"
 
 #include <cstdlib>
 #include <memory>
 #include <string_view>
 
-#include "platform/qt/midi_probe.h"
+#include "backends/linux_midi/midi_probe.h"
 
 namespace {
 

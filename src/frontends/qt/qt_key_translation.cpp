@@ -1,4 +1,4 @@
-#include "platform/qt/qt_key_translation.h"
+#include "frontends/qt/qt_key_translation.h"
 
 #include <QKeyEvent>
 

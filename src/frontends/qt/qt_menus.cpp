@@ -1,4 +1,4 @@
-#include "platform/qt/qt_menus.h"
+#include "frontends/qt/qt_menus.h"
 
 #include <QAction>
 #include <QMainWindow>
@@ -6,14 +6,11 @@
 #include <QMenuBar>
 #include <vector>
 
-#include "app/dispatch.h"
-#include "app/menu_table.h"
+#include "platform/events.h"
 #include "platform/platform.h"
-#include "platform/qt/qt_front_end.h"
+#include "frontends/qt/qt_front_end.h"
 
 namespace {
-
-constexpr int kDevicesPosition = 1;  // the Devices popup is the second on the bar
 
 void showMark(QAction* action, bool checked) {
   // Only marked items are checkable, so unmarked ones show no empty box.
@@ -37,14 +34,13 @@ QAction* addCommand(QMenu* menu, int32_t id, const QString& text) {
 
 void buildMenuBar(QMainWindow& window) {
   std::vector<QMenu*> open;  // the popup at each depth
-  int popupCount = 0;
   for (const MenuEntry& e : menuTable()) {
     open.resize(static_cast<std::size_t>(e.depth));
     QMenu* parent = e.depth == 0 ? nullptr : open.back();
     switch (e.kind) {
       case MenuKind::Popup: {
         QMenu* menu = parent == nullptr ? window.menuBar()->addMenu(e.text) : parent->addMenu(e.text);
-        if (e.depth == 0 && popupCount++ == kDevicesPosition) frontEnd().devicesMenu = menu;
+        if (e.devicesPopup) frontEnd().devicesMenu = menu;
         open.push_back(menu);
         break;
       }

@@ -1,4 +1,4 @@
-#include "platform/qt/qt_auto_repeat.h"
+#include "frontends/qt/qt_auto_repeat.h"
 
 #include <xcb/xcb.h>
 // The XKB header names a field "explicit", a C++ keyword.

@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "platform/qt/midi_devices.h"
-#include "platform/qt/midi_probe.h"
-#include "platform/qt/midi_message.h"
-#include "platform/qt/midi_synth.h"
+#include "backends/linux_midi/midi_devices.h"
+#include "backends/linux_midi/midi_probe.h"
+#include "backends/linux_midi/midi_message.h"
+#include "backends/linux_midi/midi_synth.h"
 
 namespace {
 

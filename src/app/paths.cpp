@@ -1,0 +1,40 @@
+#include "app/paths.h"
+
+#include <cstring>
+
+#include "app/app_texts.h"
+#include "platform/platform.h"
+
+namespace {
+
+constexpr std::size_t kHelpReadLimit = 128;  // the executable's path is read with this limit
+
+}  // namespace
+
+void buildHelpPath(char* helpPath, std::size_t size) {
+  if (size < kHelpReadLimit + 2) {  // room for a 127-character path, "?" and the terminator
+    if (size > 0) helpPath[0] = '\0';
+    return;
+  }
+  std::size_t n = plat::executablePath(helpPath, kHelpReadLimit);
+  // Backwards from the terminator; index 0 is never looked at.
+  for (std::size_t k = n; k >= 1; --k) {
+    if (isPathSeparator(helpPath[k])) {
+      helpPath[k + 1] = '\0';
+      n = k + 1;
+      break;
+    }
+  }
+  const std::size_t nameLength = std::strlen(text::kHelpFileName);
+  if (n + nameLength + 1 <= kHelpReadLimit) {
+    std::memcpy(helpPath + n, text::kHelpFileName, nameLength + 1);
+  } else {
+    helpPath[n] = '?';
+    helpPath[n + 1] = '\0';
+  }
+}
+
+bool helpPathNamesFile(const char* helpPath) {
+  std::size_t n = std::strlen(helpPath);
+  return n > 0 && helpPath[n - 1] != '?';
+}

@@ -1,0 +1,138 @@
+// The calls a front end makes into the core, and the data they carry. With platform.h this is
+// the whole line between the core and a front end: a front end includes these two headers and
+// nothing else of the core. It turns each native event into one call below and makes no musical
+// or geometric decision of its own; everything it must show or do comes back through platform.h.
+//
+// Every call runs on the thread that owns the main window, one at a time. Some calls nest: a
+// call may make the core ask for a window change that the platform reports straight back (a
+// size change, the destruction), and the front end then makes the matching call at once.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+#include "platform/platform.h"
+
+// ---- The program itself ----------------------------------------------------------------------
+
+namespace text {
+// The main window's caption, and the caption of every message box.
+inline constexpr const char* kCaption = "Plinkett Freeware";
+}  // namespace text
+
+namespace program {
+inline constexpr const char* kName = "Plinkett";
+inline constexpr const char* kVersion = "2.04";
+}  // namespace program
+
+// ---- The start and the end -------------------------------------------------------------------
+
+// The whole start, once the main window exists (hidden) with its menu bar: the creation
+// sequence (settings, timer, fonts, devices, placement, menu marks, opening the device), then
+// the three control bars and a size pass that places them. Returns false when the window
+// destroyed itself during creation (there is no output device): the front end then shows
+// nothing and ends its loop on the quit request already posted. Otherwise the front end shows
+// the window and runs its loop.
+bool startMainWindow();
+
+// The shutdown sequence: the front end calls it when the main window is being destroyed, while
+// the window, its menu and the open port still exist. It saves the settings, closes the device
+// and posts the quit request. Runs at most once; later calls do nothing.
+void onDestroy();
+
+// ---- The keyboard ----------------------------------------------------------------------------
+
+// Virtual-key codes of the keys with fixed duties (recognised by meaning, not position).
+namespace vk {
+constexpr int32_t kEnter = 13;  // also keypad Enter
+constexpr int32_t kEscape = 27;
+constexpr int32_t kSpace = 32;
+constexpr int32_t kUp = 38;
+constexpr int32_t kDown = 40;
+constexpr int32_t kKeypadPlus = 107;
+constexpr int32_t kKeypadMinus = 109;
+}  // namespace vk
+
+// Shift and Ctrl as they were when the event happened (either key of each pair), not as they
+// are when it is handled.
+struct Modifiers {
+  bool shift = false;
+  bool ctrl = false;
+};
+
+// One key-down or key-up. param: bits 16-23 the scan code a PC keyboard reports for the key
+// (the note keys are chosen by it), bit 30 set on an auto-repeated press; other bits unused.
+struct KeyMessage {
+  bool release;
+  int32_t virtualKey;  // one of vk:: for the keys with fixed duties, anything else otherwise
+  uint32_t param;
+  Modifiers modifiers;
+};
+
+constexpr uint32_t kAutoRepeatBit = 1u << 30;
+constexpr uint32_t keyParamForScanCode(int32_t scan) { return (static_cast<uint32_t>(scan) & 0xFFu) << 16; }
+
+// Every key-down and key-up that reaches the main window, except system keys (keys pressed
+// with Alt held, and F10), which stay with the platform (menu access letters).
+void handleKeyMessage(const KeyMessage& message);
+
+// ---- The mouse -------------------------------------------------------------------------------
+
+// A press or release of the left button in the client area (a release arrives wherever the
+// pointer is, while the press holds the capture). position: x in the low 16 bits, y in the high
+// 16 bits, client pixels.
+void handleMouseButton(bool release, uint32_t position, Modifiers modifiers);
+
+// The window lost the keyboard focus to another window: not to its own menu, and not to one of
+// its own control bars. Ends every note the player can no longer release.
+void onFocusLost();
+// The mouse capture was taken away (the platform reports this also when the core let it go; the
+// core tells the two apart).
+void onMouseCaptureLost();
+
+// ---- The window ------------------------------------------------------------------------------
+
+// The client area's size changed (also on minimising: 0 x 0). Places the keys and the bars.
+void applyClientSize(uint16_t width, uint16_t height);
+// The client area must be painted: every key is drawn released on the surface of plat::paintBegin.
+void paintKeyboard();
+
+// ---- Menu commands ---------------------------------------------------------------------------
+
+// A menu item was chosen; id is its command id. Also any id the platform delivers as a command.
+void dispatchCommand(int32_t commandId);
+
+enum class MenuKind : uint8_t {
+  Popup,      // opens the entries of depth + 1 that follow it
+  Item,       // a command
+  Separator,
+};
+
+// The whole menu bar as data, in menu order; a popup's children follow it directly with depth
+// one greater. Front ends build their menu bar from it and restate nothing.
+struct MenuEntry {
+  int32_t depth;       // 0: on the menu bar
+  MenuKind kind;
+  int32_t id;          // command id of an Item, 0 otherwise
+  const char* text;    // "&" marks the access letter; nullptr for a separator
+  bool checked;        // initial mark
+  bool devicesPopup;   // the popup that plat::menuAppendDevice appends to
+};
+
+std::span<const MenuEntry> menuTable();
+
+// ---- The control bars (scroll requests as a scroll bar reports them) ---------------------------
+
+enum ScrollRequest : int32_t {
+  kLineUp = 0,         // arrow at the top (or left)
+  kLineDown = 1,       // arrow at the bottom (or right)
+  kPageUp = 2,         // trough above (or left of) the thumb
+  kPageDown = 3,       // trough below (or right of) the thumb
+  kThumbPosition = 4,  // once, when the dragged thumb is let go, with its position
+  kThumbTrack = 5,     // while the thumb is dragged, with its position
+};
+
+// The modulation bar (horizontal) reported a request; position is the thumb's, for 4 and 5.
+void onModulationScroll(int32_t request, uint16_t position);
+// The velocity or the pitch-bend bar (vertical) reported a request.
+void onVerticalScroll(plat::Bar bar, int32_t request, uint16_t position);
