@@ -22,7 +22,7 @@ namespace {
 class Startup : public ::testing::Test {
  protected:
   void SetUp() override {
-    fake::restart();
+    fake::reset();
     fake::script().settingsBasePath = dir_ + "/plinkett";
   }
 
