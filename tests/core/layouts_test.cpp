@@ -9,7 +9,6 @@
 #include "app/app_state.h"
 #include "fake/fake_platform.h"
 #include "keyboard/key_layouts.h"
-#include "midi/midi_output.h"
 
 namespace {
 
@@ -182,16 +181,6 @@ TEST_F(Layouts, BlackKeyNamesChangeInEveryLayoutAtOnce) {
   }
   relabelBlackKeys(0);
   for (const auto& [slot, sharp] : sharpLabels) EXPECT_EQ(std::string(slot->label), sharp);
-}
-
-TEST_F(Layouts, NotesAreLimitedAfterTheWholeSum) {
-  EXPECT_EQ(noteNumber(11, 1), 127);
-  EXPECT_EQ(noteNumber(-1, 3), 0);
-  EXPECT_EQ(noteNumber(7 + 4, 0), 127);      // Chromatic Z transposed +4
-  EXPECT_EQ(noteNumber(4 - 4 - 4, 11), 0);   // Chromatic number row, -4 and Ctrl
-  EXPECT_EQ(noteNumber(5, 0), 60);
-  EXPECT_EQ(noteNumber(INT32_MAX, 11), 127);
-  EXPECT_EQ(noteNumber(INT32_MIN, 0), 0);
 }
 
 }  // namespace
