@@ -16,6 +16,7 @@ import os
 import select
 import shutil
 import signal
+import stat
 import struct
 import subprocess
 import sys
@@ -589,6 +590,25 @@ def case_synth_sound_program(args):
         saved = read_settings(s.settings_path)
         check(saved["savedDeviceId"] == -1 and saved["openAtStart"] == 1,
               f"mapper not recorded as open: {saved}")
+
+
+def case_settings_fifo_gives_defaults(args):
+    """A pipe where the settings file belongs: the window opens at once with the first-start
+    settings (a plain read would wait for a writer for ever), and closing leaves the pipe be."""
+    with Session(args, "fifo") as s:
+        s.env.pop("PLINKETT_NO_BUILTIN_SYNTH")
+        s.env["PLINKETT_MIDI_APIS"] = "none"
+        s.env["PLINKETT_SYNTH_FILE"] = os.path.join(s.tmp, "synth.wav")
+        os.mkfifo(s.settings_path)
+        s.start_x()
+        began = time.monotonic()
+        s.start_program()
+        took = time.monotonic() - began
+        check(took < 1.0 + 0.2, f"the window took {took:.2f} s to appear")  # 0.2 s: the search's poll
+        _, _, width, height = s.geometry()
+        check((width, height) == (400, 200), f"window {width}x{height}, not the first start's 400x200")
+        s.close_window()
+        check(stat.S_ISFIFO(os.stat(s.settings_path).st_mode), "the pipe was replaced")
 
 
 def wav_rms(path, start, end):
