@@ -59,6 +59,8 @@ struct InputState {
   int32_t panicLatch = 0;        // Esc press acted; cleared by the Esc release
   PressPoint pressPoint;
   int32_t mouseCaptured = 0;     // between our left-button press and our release of the capture
+  int32_t pressedScan = -1;      // the key our held press hit (-1: none), released whatever the
+                                 // geometry has become by the release
 };
 
 struct KeyGeometry {

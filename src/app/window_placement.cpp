@@ -5,6 +5,7 @@
 
 #include "app/app_state.h"
 #include "base/int_conversions.h"
+#include "display/window_size.h"
 #include "platform/platform.h"
 
 namespace {
@@ -12,7 +13,6 @@ namespace {
 constexpr int32_t kMaxScreens = 16;
 constexpr int64_t kTitleStrip = 24;       // caption rows at the top of the outer rectangle
 constexpr int64_t kMinVisibleWidth = 48;  // caption pixels across that must be on a screen
-constexpr int64_t kLargestSide = 32767;
 // A window brought back lands where a first start puts it, with the first start's size when its
 // own is damaged.
 constexpr int64_t kInset = kFirstWindowRect.left;
@@ -36,8 +36,7 @@ Rect reachableWindowRect(const Rect& saved) {
   int64_t left = saved.left, top = saved.top;
   int64_t width = int64_t{saved.right} - saved.left;
   int64_t height = int64_t{saved.bottom} - saved.top;
-  // No window system makes a window larger than this; a bigger stored size is damage.
-  bool sizeUsable = width > 0 && height > 0 && width <= kLargestSide && height <= kLargestSide;
+  bool sizeUsable = width > 0 && height > 0 && width <= kLargestWindowSide && height <= kLargestWindowSide;
 
   Rect areas[kMaxScreens];
   int32_t count = std::min(plat::screenWorkAreas(areas, kMaxScreens), kMaxScreens);

@@ -19,7 +19,7 @@ void drawKey(plat::Surface surface, const KeyLayout& layout, int32_t index, bool
   if (gap) return;  // a gap shows the window background: no fill, no frame
   // Two black lines: one inside the key's rectangle, one just outside it.
   plat::frameRect(surface, r, plat::Brush::Black);
-  plat::frameRect(surface, growRect(r, 1), plat::Brush::Black);
+  plat::frameRect(surface, limitRect(growRect(r, 1)), plat::Brush::Black);
 }
 
 void drawKeyNow(const KeyLayout& layout, int32_t index, bool pressed) {

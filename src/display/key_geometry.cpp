@@ -21,7 +21,7 @@ Rect keyRect(const KeySlot& slot) {
   int32_t top = truncToInt32(g.charHeight * zoom * slot.row * 0.5 + g.originY);
   int32_t right = truncToInt32(left + g.charWidth * zoom);
   int32_t bottom = truncToInt32(top + g.charHeight * zoom * 0.5);
-  return Rect{left, top, right, bottom};
+  return limitRect(Rect{left, top, right, bottom});
 }
 
 void applyClientSize(uint16_t width, uint16_t height) {

@@ -19,7 +19,9 @@ WindowSize defaultWindowSize() {
   int32_t width = truncToInt32(g.charWidth * zoom * kDefaultWidthInCells + 2.0 * g.barThickness);
   int32_t height = truncToInt32(menuHeight + zoom * g.charHeight + 2.0 * g.charHeight +
                                 zoom * g.charHeight * 0.5 * 4.0 + 2.0 * g.barThickness);
-  return WindowSize{width, height};
+  // Only a damaged zoom makes a size beyond what a window can have.
+  auto side = [](int32_t v) { return v < 0 ? 0 : (v > kLargestWindowSide ? kLargestWindowSide : v); };
+  return WindowSize{side(width), side(height)};
 }
 
 void applyDefaultSize() {

@@ -122,23 +122,27 @@ void handleKeyMessage(const KeyMessage& message) {
 }
 
 void handleMouseButton(bool release, uint32_t position, Modifiers modifiers) {
+  const KeyLayout& layout = currentLayout();
+  int32_t scan = -1;
   if (release) {
+    // The key our press hit, even if a zoom or a resize has moved it since: the release ends the
+    // note that the press sounded. A release without our press is looked up where the last
+    // press was.
+    scan = app.input.mouseCaptured != 0 ? app.input.pressedScan : hitTestKey(layout, app.input.pressPoint.x, app.input.pressPoint.y);
     // Cleared first: the platform reports our own release as a change of capture, and that
     // report must not be taken for a capture stolen from a held press.
     app.input.mouseCaptured = 0;
+    app.input.pressedScan = -1;
     plat::mouseRelease();
   } else {
     plat::mouseCapture();
     app.input.mouseCaptured = 1;
     app.input.pressPoint.x = static_cast<uint16_t>(position & 0xFFFFu);
     app.input.pressPoint.y = static_cast<uint16_t>(position >> 16);
+    scan = hitTestKey(layout, app.input.pressPoint.x, app.input.pressPoint.y);
+    app.input.pressedScan = scan;
   }
-  if (app.midi.deviceOpen == 0) return;
-  // The release is looked up where the button went down, so dragging away still ends the note
-  // that was started.
-  const KeyLayout& layout = currentLayout();
-  int32_t scan = hitTestKey(layout, app.input.pressPoint.x, app.input.pressPoint.y);
-  if (scan == -1) return;
+  if (app.midi.deviceOpen == 0 || scan == -1) return;
   // A mouse press is never an auto-repeat: the parameter carries the scan code alone.
   noteKeyEvent(release, keyParamForScanCode(scan), modifiers, layout);
 }

@@ -329,6 +329,14 @@ TEST_F(NoteInput, MouseReleaseEndsTheNoteOfThePressPointAfterADrag) {
   EXPECT_EQ(app.input.pressPoint.y, 40);
 }
 
+TEST_F(NoteInput, MouseReleaseEndsThePressedNoteAfterTheKeysMoved) {
+  mouseDown(25, 40);  // Q: columns 21..42, rows 36..51
+  placeGrid(3.0f, 10, 20);  // a zoom while the button is held: a gap lies at the press point now
+  mouseUp(25, 40);
+  EXPECT_EQ(fake::sentTriples(), (Triples{"90 37 64", "80 37 40"}));
+  EXPECT_EQ(drawnKeys(), (std::vector<std::string>{"G pressed", "G released"}));
+}
+
 TEST_F(NoteInput, MouseUsesShiftAndIsNeverAnAutoRepeat) {
   mouseDown(25, 40, kShift);
   mouseUp(25, 40, kShift);

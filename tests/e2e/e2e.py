@@ -592,6 +592,18 @@ def case_synth_sound_program(args):
               f"mapper not recorded as open: {saved}")
 
 
+def case_infinite_zoom_paints_and_closes(args):
+    """A settings file with an infinite zoom: the window paints (the sanitizer build would stop
+    at the first overflowing rectangle), plays, closes with status 0 and keeps the zoom as read."""
+    with Session(args, "zoom") as s:
+        s.open_with_capture_device(zoom=float("inf"))
+        s.screenshot("infinite-zoom.png")
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q at an infinite zoom")
+        s.close_window()
+        check(math.isinf(read_settings(s.settings_path)["zoom"]), "the stored zoom was changed")
+
+
 def case_settings_fifo_gives_defaults(args):
     """A pipe where the settings file belongs: the window opens at once with the first-start
     settings (a plain read would wait for a writer for ever), and closing leaves the pipe be."""
