@@ -20,6 +20,8 @@ packages=(
   x11-xserver-utils python3
   fonts-dejavu-core
   xdg-utils
+  # The settings reader's fuzzer: libFuzzer comes with clang's runtime.
+  clang-14 libclang-rt-14-dev
 )
 
 missing=()

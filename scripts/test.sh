@@ -7,3 +7,15 @@ bash scripts/install-deps.sh
 cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLINKETT_SANITIZE=ON
 cmake --build build/test -j "$(nproc)"
 ctest --test-dir build/test --output-on-failure -j "$(nproc)"
+
+# The settings reader under libFuzzer: a clang build of the core alone, its known crashing
+# inputs replayed, then a bounded run (PLINKETT_FUZZ_SECONDS, a minute by default).
+cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \
+  -DPLINKETT_FUZZ=ON -DPLINKETT_FUZZ_SECONDS="${PLINKETT_FUZZ_SECONDS:-60}"
+cmake --build build/fuzz -j "$(nproc)"
+if ! ctest --test-dir build/fuzz -V > build/fuzz/fuzz.log 2>&1; then
+  tail -n 80 build/fuzz/fuzz.log
+  exit 1
+fi
+# Executions and coverage of the run, for the record.
+grep -E "^[0-9]+: (stat::|#[0-9]+[[:space:]]+DONE)|tests passed" build/fuzz/fuzz.log

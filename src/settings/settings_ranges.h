@@ -46,7 +46,8 @@
 //   program
 //       Kept as read; packShortMessage clamps data bytes to 0..127.
 //   velocity
-//       Kept as read and used as read in note-ons, where packShortMessage clamps it to 0..127.
+//       Kept as read, and sent in note-ons limited to 1..127 (midi/midi_output.cpp noteOn): a
+//       note-on of velocity 0 would be a note-off to the device while the note stays marked.
 //       The velocity bar's position is 128 - velocity formed in 64 bits
 //       (display/control_bars.cpp velocityPosition). The first change by the bar or the keypad
 //       keys brings the value into 1..127 (display/control_bars.cpp updateVelocityBar).

@@ -52,6 +52,15 @@ TEST_F(MidiOutput, PackedFieldsReadBackAndStrayOperandsStayInTheirByte) {
   }
 }
 
+// A damaged stored velocity never turns a key press into what every receiver takes for a release.
+TEST_F(MidiOutput, ANoteOnAlwaysHasAVelocityOfOneOrMore) {
+  openPort();
+  noteOn(0, 5, 0, 0);
+  noteOn(0, 5, 1, -5);
+  noteOn(0, 5, 2, 300);
+  EXPECT_EQ(fake::sentTriples(), (Lines{"90 3C 01", "90 3D 01", "90 3E 7F"}));
+}
+
 TEST_F(MidiOutput, NoteNumberIsTheWholeSumClamped) {
   std::mt19937 random(11);
   for (int i = 0; i < 20000; ++i) {

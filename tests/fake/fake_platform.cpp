@@ -16,7 +16,15 @@ World gWorld;
 int32_t gClientWidth = -1;  // last client size told to the core; -1 before the first
 int32_t gClientHeight = -1;
 
-void log(const std::string& line) { gWorld.calls.push_back(line); }
+void log(const std::string& line) {
+  if (gScript.recordCalls) gWorld.calls.push_back(line);
+}
+
+void noteCoordinates(std::initializer_list<int64_t> values) {
+  for (int64_t v : values) gWorld.largestCoordinate = std::max(gWorld.largestCoordinate, v < 0 ? -v : v);
+}
+
+void noteRect(const Rect& r) { noteCoordinates({r.left, r.top, r.right, r.bottom}); }
 
 std::string num(int64_t v) { return std::to_string(v); }
 
@@ -236,6 +244,7 @@ void windowMove(int32_t left, int32_t top, int32_t width, int32_t height, bool r
   fake::log("windowMove " + fake::num(left) + " " + fake::num(top) + " " + fake::num(width) + " " +
             fake::num(height) + (repaint ? " repaint" : ""));
   if (gWorld.destroyed) return;
+  fake::noteCoordinates({left, top, width, height});
   // A window system limits sizes to what a window can have: nothing negative, nothing huge.
   auto limit = [](int64_t v) { return static_cast<int32_t>(std::clamp<int64_t>(v, 0, 32767)); };
   width = limit(width);
@@ -369,14 +378,17 @@ TextSize textExtent(Surface s, const char* text) {
 }
 
 void fillRect(Surface, const Rect& r, Brush brush) {
+  fake::noteRect(r);
   fake::log("fillRect " + fake::rectText(r) + (brush == Brush::Black ? " black" : " white"));
 }
 
 void frameRect(Surface, const Rect& r, Brush brush) {
+  fake::noteRect(r);
   fake::log("frameRect " + fake::rectText(r) + (brush == Brush::Black ? " black" : " white"));
 }
 
 void drawCentredText(Surface, const char* text, const Rect& r, Colour textColour, Colour background) {
+  fake::noteRect(r);
   fake::log(std::string("drawText \"") + text + "\" " + fake::rectText(r) +
             (textColour == Colour::Black ? " black" : " white") + (background == Colour::Black ? "/black" : "/white"));
 }
@@ -409,6 +421,7 @@ void barShow(Bar bar, bool visible) {
 }
 
 void barMove(Bar bar, int32_t x, int32_t y, int32_t width, int32_t height) {
+  fake::noteCoordinates({x, y, int64_t{x} + width, int64_t{y} + height});
   fake::log("barMove " + fake::num(fake::barIndex(bar)) + " " + fake::num(x) + " " + fake::num(y) + " " +
             fake::num(width) + " " + fake::num(height));
   gWorld.bars[fake::barIndex(bar)].place = Rect{x, y, x + width, y + height};

@@ -36,6 +36,7 @@ struct Script {
   std::string settingsBasePath;  // empty: same as executablePath
   bool minimised = false;  // windowRect() then reports the minimised rectangle below
   bool failReplace = false;  // fileReplace fails, as on a full disk: the old bytes stay
+  bool recordCalls = true;   // false: keep the model only, no call log (fast, for long runs)
   Rect minimisedRect{-32000, -32000, -31840, -31972};
 };
 
@@ -77,6 +78,7 @@ struct World {
   plat::Surface nextSurface = 1;
   std::map<plat::Font, plat::TextSize> fontSizes;  // width, height given at creation
   std::map<std::string, std::vector<uint8_t>> files;  // the disk, by path
+  int64_t largestCoordinate = 0;  // largest |x| or |y| of any rectangle, bar or window place given
 };
 
 Script& script();

@@ -1,0 +1,43 @@
+// libFuzzer target: any bytes as the settings file, then the whole start and a little play on
+// the recording platform: read, creation sequence, bars, first paint, a key, a click, the close.
+// Besides the sanitizers it stops on a broken promise: a malformed word, a word sent to a closed
+// port, or a coordinate a front end could not add to safely.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+
+#include "app/app_state.h"
+#include "app/commands.h"
+#include "display/rect.h"
+#include "fake/fake_platform.h"
+#include "midi/short_message.h"
+#include "platform/events.h"
+
+namespace {
+
+void require(bool promise) {
+  if (!promise) std::abort();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+  fake::reset();
+  fake::script().recordCalls = false;
+  fake::script().settingsBasePath = "/fuzz/plinkett";
+  fake::world().files["/fuzz/PLINKETT.SET"].assign(data, data + size);
+  if (startMainWindow()) {
+    paintKeyboard();
+    handleKeyMessage(KeyMessage{false, 0, keyParamForScanCode(16), Modifiers{}});
+    handleKeyMessage(KeyMessage{true, 0, keyParamForScanCode(16), Modifiers{}});
+    handleMouseButton(false, (60u << 16) | 120u, Modifiers{});
+    dispatchCommand(cmd::kDefaultSize);
+    paintKeyboard();
+    handleMouseButton(true, 0, Modifiers{});
+    dispatchCommand(cmd::kExit);
+  }
+  for (uint32_t word : fake::world().sent) require(isWellFormed(word));
+  require(fake::world().sendsOnClosedPort == 0);
+  require(fake::world().largestCoordinate <= kCoordinateLimit);
+  return 0;
+}
