@@ -33,6 +33,10 @@ class Failure(Exception):
     pass
 
 
+class Skip(Exception):
+    pass
+
+
 def check(condition, message):
     if not condition:
         raise Failure(message)
@@ -45,8 +49,8 @@ assert struct.calcsize(SETTINGS_FORMAT) == 64
 
 
 def settings_bytes(device, open_at_start=1, channel=0, program=0, velocity=100, layout=0,
-                   zoom=2.0, transpose=0):
-    return struct.pack(SETTINGS_FORMAT, SETTINGS_MAGIC, 0, 0, zoom, 100, 100, 500, 300,
+                   zoom=2.0, transpose=0, rect=(100, 100, 500, 300)):
+    return struct.pack(SETTINGS_FORMAT, SETTINGS_MAGIC, 0, 0, zoom, *rect,
                        transpose, device, open_at_start, channel, program, velocity, layout, 0)
 
 
@@ -101,9 +105,12 @@ class Session:
     def __enter__(self):
         return self
 
-    def __exit__(self, *exc):
+    def stop_all(self):
         for name, proc in reversed(self.processes):
             stop(proc)
+
+    def __exit__(self, *exc):
+        self.stop_all()
         if exc[0] is not None and os.path.exists(self.program_log):
             with open(self.program_log, errors="replace") as f:
                 tail = f.read()[-4000:]
@@ -124,9 +131,9 @@ class Session:
 
     # -- X server
 
-    def start_x(self):
+    def start_x(self, screen="1024x768x24"):
         read_end, write_end = os.pipe()
-        self.spawn("Xvfb", ["Xvfb", "-displayfd", str(write_end), "-screen", "0", "1024x768x24",
+        self.spawn("Xvfb", ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
                             "-nolisten", "tcp", "-noreset"],
                    pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
@@ -186,10 +193,18 @@ class Session:
         with open(self.settings_path, "wb") as f:
             f.write(data)
 
-    def start_program(self):
+    def use_file_synth(self):
+        """The built-in synthesizer, playing into a file: a device that opens with no sound card
+        and no JACK server, as the mapper of a first start."""
+        self.env.pop("PLINKETT_NO_BUILTIN_SYNTH", None)
+        self.env["PLINKETT_MIDI_APIS"] = "none"
+        self.env["PLINKETT_SYNTH_FILE"] = os.path.join(self.tmp, "synth.wav")
+
+    def start_program(self, run_as=None):
+        """run_as: a command prefix that starts the program as another user."""
         check(self.args.program, "the program was not built")
         with open(self.program_log, "wb") as log:
-            self.program = self.spawn("program", [self.args.program], stdout=log,
+            self.program = self.spawn("program", (run_as or []) + [self.args.program], stdout=log,
                                       stderr=subprocess.STDOUT)
         deadline = time.monotonic() + 30
         while time.monotonic() < deadline:
@@ -608,9 +623,7 @@ def case_settings_fifo_gives_defaults(args):
     """A pipe where the settings file belongs: the window opens at once with the first-start
     settings (a plain read would wait for a writer for ever), and closing leaves the pipe be."""
     with Session(args, "fifo") as s:
-        s.env.pop("PLINKETT_NO_BUILTIN_SYNTH")
-        s.env["PLINKETT_MIDI_APIS"] = "none"
-        s.env["PLINKETT_SYNTH_FILE"] = os.path.join(s.tmp, "synth.wav")
+        s.use_file_synth()
         os.mkfifo(s.settings_path)
         s.start_x()
         began = time.monotonic()
@@ -621,6 +634,109 @@ def case_settings_fifo_gives_defaults(args):
         check((width, height) == (400, 200), f"window {width}x{height}, not the first start's 400x200")
         s.close_window()
         check(stat.S_ISFIFO(os.stat(s.settings_path).st_mode), "the pipe was replaced")
+
+
+def case_settings_path_is_a_folder(args):
+    """A folder where the settings file belongs: a first start's window, and the folder stays."""
+    with Session(args, "folder") as s:
+        s.use_file_synth()
+        os.mkdir(s.settings_path)
+        s.start_x()
+        s.start_program()
+        _, _, width, height = s.geometry()
+        check((width, height) == (400, 200), f"window {width}x{height}, not the first start's 400x200")
+        s.close_window()
+        check(os.path.isdir(s.settings_path), "the folder was replaced")
+
+
+def case_settings_file_of_a_gigabyte(args):
+    """A 1 GB settings file (sparse): its first 64 bytes are read at once, the rest never."""
+    with Session(args, "huge") as s:
+        s.use_file_synth()
+        with open(s.settings_path, "wb") as f:
+            f.write(settings_bytes(-1, channel=9))
+            f.truncate(1 << 30)
+        s.start_x()
+        began = time.monotonic()
+        s.start_program()
+        check(time.monotonic() - began < 5, "the start took longer than reading 64 bytes should")
+        s.close_window()
+        saved = read_settings(s.settings_path)
+        check(saved["channel"] == 9, f"the channel read was {saved['channel']}")
+
+
+def case_settings_folder_read_only(args):
+    """A player whose settings folder is read-only (not root: root writes anywhere): the program
+    runs and closes with status 0, and the old file stays byte for byte."""
+    if shutil.which("setpriv") is None:
+        print("SKIP: setpriv is missing")
+        raise Skip()
+    with Session(args, "readonly") as s:
+        s.use_file_synth()
+        s.start_x()
+        old = settings_bytes(-1, channel=3)
+        s.write_settings(old)
+        folder = os.path.dirname(s.settings_path)
+        nobody = 65534
+        for path in (s.tmp, os.path.join(s.tmp, "config"), s.env["XDG_RUNTIME_DIR"], folder, s.settings_path):
+            os.chown(path, nobody, nobody)
+        os.chmod(s.tmp, 0o755)
+        os.chmod(s.settings_path, 0o644)
+        os.chmod(folder, 0o555)
+        s.start_program(run_as=["setpriv", f"--reuid={nobody}", f"--regid={nobody}", "--clear-groups"])
+        s.key("Up")  # a setting changed that the program cannot save
+        s.close_window()
+        with open(s.settings_path, "rb") as f:
+            check(f.read() == old, "the read-only folder's settings file changed")
+        check(sorted(os.listdir(folder)) == ["PLINKETT.SET"], f"left behind: {os.listdir(folder)}")
+        os.chmod(folder, 0o755)
+
+
+def case_disk_full_at_save(args):
+    """The settings folder on a full disk at shutdown: the program still ends with status 0 and
+    the old file is unchanged, with no temporary file left."""
+    with Session(args, "full") as s:
+        folder = os.path.dirname(s.settings_path)
+        mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=16k", "tmpfs", folder],
+                                 capture_output=True)
+        if mounted.returncode != 0:
+            print(f"SKIP: cannot mount a small disk here: {mounted.stderr.decode().strip()}")
+            raise Skip()
+        try:
+            s.use_file_synth()
+            s.env["PLINKETT_SYNTH_FILE"] = os.path.join(s.tmp, "synth.wav")
+            old = settings_bytes(-1, channel=5)
+            s.write_settings(old)
+            s.start_x()
+            s.start_program()
+            fd = os.open(os.path.join(folder, "filler"), os.O_WRONLY | os.O_CREAT, 0o644)
+            try:
+                while os.write(fd, b"x" * 512) > 0:
+                    pass
+            except OSError:
+                pass  # the disk is full now
+            os.close(fd)
+            s.key("Up")
+            s.close_window()
+            with open(s.settings_path, "rb") as f:
+                check(f.read() == old, "the settings file changed on a full disk")
+            check(sorted(os.listdir(folder)) == ["PLINKETT.SET", "filler"], f"left behind: {os.listdir(folder)}")
+        finally:
+            s.stop_all()
+            subprocess.run(["umount", "-l", folder], capture_output=True)
+
+
+def case_small_screen_brings_the_window_back(args):
+    """Saved on a large monitor that is gone: on a 320 x 200 screen the window comes back onto it."""
+    with Session(args, "small") as s:
+        s.use_file_synth()
+        s.write_settings(settings_bytes(-1, rect=(1500, 900, 1900, 1100)))
+        s.start_x(screen="320x200x24")
+        s.start_program()
+        x, y, width, height = s.geometry()
+        check(0 <= x < 320 - 48 and 0 <= y < 200 - 12, f"the window is at {x},{y}, off the 320x200 screen")
+        s.screenshot("small-screen.png")
+        s.close_window()
 
 
 def wav_rms(path, start, end):
@@ -662,6 +778,8 @@ def main():
         return SKIP
     try:
         CASES[args.case](args)
+    except Skip:
+        return SKIP
     except Failure as failure:
         print(f"FAIL {args.case}: {failure}")
         return 1
