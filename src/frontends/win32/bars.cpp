@@ -1,0 +1,45 @@
+// The three control bars: scroll-bar controls that report every click and drag to the main
+// window (WM_HSCROLL, WM_VSCROLL) and move only when the core sets their position.
+#include <algorithm>
+
+#include "frontends/win32/win32_front_end.h"
+
+namespace {
+
+HWND barOf(plat::Bar bar) { return frontEnd().bars[static_cast<int>(bar)]; }
+
+}  // namespace
+
+namespace plat {
+
+void barCreate(Bar bar, bool vertical) {
+  Win32FrontEnd& fe = frontEnd();
+  if (fe.window == nullptr) return;
+  const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (vertical ? SBS_VERT : SBS_HORZ);
+  const int id = static_cast<int>(bar);
+  // A scroll-bar control starts with the empty range 0..0, thumb at 0.
+  fe.bars[id] = CreateWindowExA(0, "scrollbar", nullptr, style, 0, 0, 0, 0, fe.window,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), fe.instance, nullptr);
+}
+
+void barSetRange(Bar bar, int32_t minimum, int32_t maximum, bool redraw) {
+  if (HWND b = barOf(bar)) SetScrollRange(b, SB_CTL, minimum, maximum, redraw ? TRUE : FALSE);
+}
+
+void barSetPosition(Bar bar, int32_t position, bool redraw) {
+  if (HWND b = barOf(bar)) SetScrollPos(b, SB_CTL, position, redraw ? TRUE : FALSE);
+}
+
+void barShow(Bar bar, bool visible) {
+  if (HWND b = barOf(bar)) ShowWindow(b, visible ? SW_SHOWNORMAL : SW_HIDE);
+}
+
+void barMove(Bar bar, int32_t x, int32_t y, int32_t width, int32_t height) {
+  if (HWND b = barOf(bar)) MoveWindow(b, x, y, std::max(0, width), std::max(0, height), TRUE);
+}
+
+void focusMainWindow() {
+  if (HWND window = frontEnd().window) SetFocus(window);
+}
+
+}  // namespace plat

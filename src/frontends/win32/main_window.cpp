@@ -1,0 +1,137 @@
+// The main window: its class, its creation and the start, the message loop, and mainWindowProc,
+// which hands every message of its routing table to one entry point of the core.
+#include "frontends/win32/win32_front_end.h"
+
+namespace {
+
+constexpr char kClassName[] = "Plinkett";
+constexpr char kMenuName[] = "Plinkett";
+constexpr char kIconName[] = "PLINKETT";
+
+// Shift and Ctrl as of the key message being handled: GetKeyState follows the messages as they
+// are taken from the queue, not the keyboard as it is now.
+Modifiers keyModifiers() { return Modifiers{GetKeyState(VK_SHIFT) < 0, GetKeyState(VK_CONTROL) < 0}; }
+
+Modifiers mouseModifiers(WPARAM wParam) {
+  return Modifiers{(wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0};
+}
+
+KeyMessage keyMessage(bool release, WPARAM wParam, LPARAM lParam) {
+  return KeyMessage{release, static_cast<int32_t>(wParam), static_cast<uint32_t>(lParam), keyModifiers()};
+}
+
+// The bars take the keyboard focus when clicked (they are tab stops): the focus moving to one of
+// them, or coming back, is no loss.
+bool ourOwn(HWND main, HWND other) { return other != nullptr && (other == main || IsChild(main, other)); }
+
+// While the window goes away (it is hidden first, then destroyed) the focus and the capture leave
+// it by our own doing; the shutdown sequence deals with the notes then.
+bool goingAway(HWND window) { return frontEnd().closing || !IsWindowVisible(window); }
+
+plat::Bar verticalBarOf(LPARAM lParam) {
+  return reinterpret_cast<HWND>(lParam) == frontEnd().bars[static_cast<int>(plat::Bar::PitchBend)]
+             ? plat::Bar::PitchBend
+             : plat::Bar::Velocity;
+}
+
+void forgetWindow() {
+  Win32FrontEnd& fe = frontEnd();
+  fe.window = nullptr;
+  for (HWND& bar : fe.bars) bar = nullptr;
+}
+
+}  // namespace
+
+Win32FrontEnd& frontEnd() {
+  static Win32FrontEnd state;
+  return state;
+}
+
+void registerMainWindowClass(HINSTANCE instance) {
+  WNDCLASSA wc{};
+  wc.style = CS_HREDRAW | CS_VREDRAW;
+  wc.lpfnWndProc = mainWindowProc;
+  wc.hInstance = instance;
+  wc.hIcon = LoadIconA(instance, kIconName);
+  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
+  wc.lpszMenuName = kMenuName;
+  wc.lpszClassName = kClassName;
+  RegisterClassA(&wc);
+}
+
+StartResult startFrontEnd(HINSTANCE instance, int showCommand) {
+  Win32FrontEnd& fe = frontEnd();
+  fe = Win32FrontEnd{};
+  fe.instance = instance;
+  HWND window = CreateWindowExA(0, kClassName, text::kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  if (window == nullptr) return StartResult::NoWindow;
+  if (!startMainWindow()) return StartResult::Ended;
+  ShowWindow(window, showCommand);
+  UpdateWindow(window);
+  return StartResult::Shown;
+}
+
+int runMessageLoop() {
+  MSG msg{};
+  for (;;) {
+    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    if (got == 0) return static_cast<int>(msg.wParam);
+    if (got == -1) return 1;
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+}
+
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      frontEnd().window = window;
+      return 0;
+    case WM_DESTROY:
+      frontEnd().closing = true;
+      onDestroy();
+      return 0;
+    case WM_NCDESTROY:
+      forgetWindow();  // from here on no service reaches the window or its bars
+      break;
+    case WM_CLOSE:
+      frontEnd().closing = true;
+      break;  // default processing destroys the window without asking
+    case WM_SIZE:
+      applyClientSize(LOWORD(lParam), HIWORD(lParam));
+      return 0;
+    case WM_PAINT:
+      paintKeyboard();
+      return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+      handleKeyMessage(keyMessage(message == WM_KEYUP, wParam, lParam));
+      return 0;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+      handleMouseButton(message == WM_LBUTTONUP, static_cast<uint32_t>(lParam), mouseModifiers(wParam));
+      return 0;
+    case WM_COMMAND:
+      dispatchCommand(static_cast<int32_t>(static_cast<uint32_t>(wParam)));
+      return 0;
+    case WM_HSCROLL:
+      onModulationScroll(LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_VSCROLL:
+      onVerticalScroll(verticalBarOf(lParam), LOWORD(wParam), HIWORD(wParam));
+      return 0;
+    case WM_TIMER:
+      return 0;
+    case WM_KILLFOCUS:
+      if (!goingAway(window) && !ourOwn(window, reinterpret_cast<HWND>(wParam))) onFocusLost();
+      break;
+    case WM_CAPTURECHANGED:
+      if (!goingAway(window)) onMouseCaptureLost();
+      break;
+    default:
+      break;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}

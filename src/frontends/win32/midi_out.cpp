@@ -1,0 +1,53 @@
+// MIDI output through the Windows multimedia library (winmm).
+#include <windows.h>
+// after windows.h, which it builds on
+#include <mmsystem.h>
+
+#include <algorithm>
+#include <cstring>
+
+#include "frontends/win32/win32_front_end.h"
+
+namespace {
+
+// MIDI_MAPPER is (UINT)-1. As the UINT_PTR device id of midiOutGetDevCapsA it is 0xFFFFFFFF on a
+// 64-bit build, not a sign-extended -1, which names no device.
+constexpr UINT kMapperId = MIDI_MAPPER;
+
+UINT deviceIdOf(int32_t deviceId) { return deviceId == -1 ? kMapperId : static_cast<UINT>(deviceId); }
+HMIDIOUT portOf(plat::MidiHandle handle) { return reinterpret_cast<HMIDIOUT>(handle); }
+
+}  // namespace
+
+namespace plat {
+
+int32_t midiOutCount() {
+  return static_cast<int32_t>(std::min<UINT>(midiOutGetNumDevs(), 0x7FFFFFFF));
+}
+
+bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
+  MIDIOUTCAPSA caps{};
+  const UINT_PTR id = static_cast<UINT_PTR>(deviceIdOf(deviceId));
+  if (midiOutGetDevCapsA(id, &caps, sizeof caps) != MMSYSERR_NOERROR) return false;
+  static_assert(sizeof caps.szPname == sizeof name);
+  std::memcpy(name, caps.szPname, sizeof name - 1);
+  name[sizeof name - 1] = '\0';
+  return true;
+}
+
+bool midiOutOpen(int32_t deviceId, MidiHandle& handle) {
+  HMIDIOUT port = nullptr;
+  if (::midiOutOpen(&port, deviceIdOf(deviceId), 0, 0, CALLBACK_NULL) != MMSYSERR_NOERROR || port == nullptr) {
+    return false;
+  }
+  handle = reinterpret_cast<MidiHandle>(port);
+  return true;
+}
+
+// A short message goes to the driver at once; a busy device answers with an error rather than
+// waiting, and the result is not looked at.
+void midiOutSend(MidiHandle handle, uint32_t word) { midiOutShortMsg(portOf(handle), word); }
+
+void midiOutClose(MidiHandle handle) { ::midiOutClose(portOf(handle)); }
+
+}  // namespace plat

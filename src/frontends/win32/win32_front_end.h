@@ -1,0 +1,43 @@
+// The Windows front end's native objects in one record: the main window, its control bars, the
+// paint pass in progress. The core never sees any of it; the platform services reach it here.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/events.h"
+#include "platform/platform.h"
+
+struct Win32FrontEnd {
+  HINSTANCE instance = nullptr;
+  HWND window = nullptr;      // the main window from its creation until it is destroyed, else null
+  HWND bars[3] = {};          // by plat::Bar; children of the main window, gone with it
+  PAINTSTRUCT paint{};        // the paint pass in progress (paints never nest)
+  bool closing = false;       // destruction has begun: focus and capture changes are our own
+  bool winHelpOpened = false; // the help viewer was asked for the help file, so it is told to quit
+};
+
+Win32FrontEnd& frontEnd();
+
+// The program's entry in pieces, so that in-process tests run exactly what WinMain runs.
+// Registers the window class "Plinkett" with the menu "Plinkett" and the icon "PLINKETT" of the
+// given module.
+void registerMainWindowClass(HINSTANCE instance);
+enum class StartResult : uint8_t {
+  Shown,     // the window is up: run the message loop
+  Ended,     // the window destroyed itself during creation (no output device); the quit request
+             // is posted, so the message loop ends at once
+  NoWindow,  // no window could be created: nothing of the core ran and nothing could end a loop
+};
+// Creates the main window (hidden), runs the core's whole start, and shows the window unless it
+// destroyed itself during creation.
+StartResult startFrontEnd(HINSTANCE instance, int showCommand);
+// Returns the exit code of the quit request, or 1 when the queue fails.
+int runMessageLoop();
+LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+// The restored rectangle that GetWindowPlacement gives is in workspace coordinates, which start
+// at the work area's corner (not the screen's when a taskbar lies at the top or left).
+Rect screenFromWorkspace(const RECT& workspace, const RECT& monitor, const RECT& workArea);
+
+// Position of the popup on the menu bar that device items are appended to.
+int devicesPopupPosition();

@@ -1,0 +1,246 @@
+// The real Windows front end under Wine: what the window system reports reaches the core as it
+// should, and what the core asks for happens to the right native objects, and to nothing else.
+#include <fstream>
+#include <iterator>
+
+#include "app/commands.h"
+#include "display/key_geometry.h"
+#include "keyboard/key_layouts.h"
+#include "win32_fixture.h"
+
+namespace {
+
+constexpr LPARAM kQDown = 0x00100001;  // scan code 0x10, as Wine delivers Q
+constexpr LPARAM kQRepeat = 0x40100001;
+constexpr LPARAM kQUp = static_cast<LPARAM>(0xC0100001u);
+constexpr uint32_t kQOn = 0x00643790;   // note on, channel 1, G 55, velocity 100
+constexpr uint32_t kQOff = 0x00403780;
+
+std::vector<uint32_t> wordsSince(std::size_t first) {
+  std::vector<uint32_t> all = sentWords();
+  return std::vector<uint32_t>(all.begin() + static_cast<std::ptrdiff_t>(std::min(first, all.size())), all.end());
+}
+
+HWND otherWindow(int x, int y) {
+  return CreateWindowExA(0, "STATIC", "elsewhere", WS_OVERLAPPEDWINDOW | WS_VISIBLE, x, y, 120, 90, nullptr, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+std::string renderMenu(HMENU menu, int depth) {
+  std::string out;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    char text[256] = "";
+    MENUITEMINFOA info{};
+    info.cbSize = sizeof info;
+    info.fMask = MIIM_FTYPE | MIIM_STATE | MIIM_ID | MIIM_SUBMENU | MIIM_STRING;
+    info.dwTypeData = text;
+    info.cch = sizeof text;
+    GetMenuItemInfoA(menu, static_cast<UINT>(i), TRUE, &info);
+    const std::string indent(2 * static_cast<std::size_t>(depth), ' ');
+    if ((info.fType & MFT_SEPARATOR) != 0) {
+      out += indent + "----\n";
+    } else if (info.hSubMenu != nullptr) {
+      out += indent + text + "\n" + renderMenu(info.hSubMenu, depth + 1);
+    } else {
+      out += indent + text + "  #" + std::to_string(info.wID);
+      if ((info.fState & MFS_CHECKED) != 0) out += "  [checked]";
+      if ((info.fState & MFS_GRAYED) != 0) out += "  [grey]";
+      out += "\n";
+    }
+  }
+  return out;
+}
+
+TEST_F(Win32Test, TheMenuBarIsTheResourceWithTheDevicesOfWinmmAppended) {
+  ASSERT_NE(LoadMenuA(GetModuleHandleA(nullptr), "Plinkett"), nullptr) << "no menu resource named Plinkett";
+  start();
+  std::ifstream in(PLINKETT_MENU_GOLDEN);
+  ASSERT_TRUE(in) << PLINKETT_MENU_GOLDEN;
+  const std::string golden{std::istreambuf_iterator<char>(in), {}};
+  // The recording winmm names its mapper and devices as the golden file's fake platform does.
+  EXPECT_EQ(renderMenu(GetMenu(frontEnd().window), 0), golden);
+}
+
+TEST_F(Win32Test, ADeviceNameIsShownAsItIsAndTheMapperIsAskedForByItsUnsignedId) {
+  SetEnvironmentVariableA("PLINKETT_WINMM_NAMES", "Mapper & Co;R&B Synth");
+  start();
+  char text[64] = "";
+  GetMenuStringA(GetMenu(frontEnd().window), cmd::kMapperDevice, text, sizeof text, MF_BYCOMMAND);
+  EXPECT_STREQ(text, "Mapper && Co");
+  GetMenuStringA(GetMenu(frontEnd().window), cmd::kFirstDevice, text, sizeof text, MF_BYCOMMAND);
+  EXPECT_STREQ(text, "R&&B Synth");
+  EXPECT_EQ(midiCalls().at(1), "midiOutGetDevCapsA 0xFFFFFFFF 52 -> 0 \"Mapper & Co\"");
+}
+
+TEST_F(Win32Test, KeyMessagesCarryScanCodeRepeatBitAndShiftAsOfTheMessage) {
+  start();
+  const std::size_t opened = sentWords().size();
+  send(WM_KEYDOWN, 'Q', kQDown);
+  send(WM_KEYDOWN, 'Q', kQRepeat);
+  send(WM_KEYUP, 'Q', kQUp);
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  keys[VK_SHIFT] = 0x80;
+  SetKeyboardState(keys);
+  send(WM_KEYDOWN, 'Q', kQDown);
+  keys[VK_SHIFT] = 0;
+  SetKeyboardState(keys);
+  // Let go with Alt held: a system key, left to the system, so the note sounds on.
+  send(WM_SYSKEYUP, 'Q', static_cast<LPARAM>(0xE0100001u));
+  EXPECT_EQ(wordsSince(opened), (std::vector<uint32_t>{kQOn, kQOff, 0x00644390}));
+}
+
+TEST_F(Win32Test, TheFocusMovingToOurBarKeepsNotesAndLeavingTheWindowEndsThem) {
+  start();
+  SetFocus(frontEnd().window);
+  send(WM_KEYDOWN, 'Q', kQDown);
+  SetFocus(frontEnd().bars[static_cast<int>(plat::Bar::Velocity)]);  // what a click on the bar does
+  SetFocus(frontEnd().window);
+  EXPECT_EQ(sentWords().back(), kQOn);
+  HWND other = otherWindow(600, 400);
+  SetFocus(other);
+  EXPECT_EQ(sentWords().back(), kQOff);
+  DestroyWindow(other);
+}
+
+TEST_F(Win32Test, ACaptureTakenAwayEndsTheMouseNote) {
+  start();
+  const Rect q = keyRect(currentLayout()[0x10]);
+  const LPARAM at = MAKELPARAM((q.left + q.right) / 2, (q.top + q.bottom) / 2);
+  send(WM_LBUTTONDOWN, MK_LBUTTON, at);
+  EXPECT_EQ(GetCapture(), frontEnd().window);
+  EXPECT_EQ(sentWords().back(), kQOn);
+  HWND other = otherWindow(600, 400);
+  SetCapture(other);
+  EXPECT_EQ(sentWords().back(), kQOff);
+  ReleaseCapture();
+  const std::size_t ended = sentWords().size();
+  send(WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(sentWords().size(), ended) << "the note ended once";
+  DestroyWindow(other);
+}
+
+TEST_F(Win32Test, ClosingWithANoteHeldSendsTheShutdownSequenceAlone) {
+  start();
+  SetFocus(frontEnd().window);
+  send(WM_KEYDOWN, 'Q', kQDown);
+  const std::size_t held = sentWords().size();
+  send(WM_CLOSE);  // hides the window first: the focus leaves it while it goes away
+  pump();
+  EXPECT_EQ(frontEnd().window, nullptr);
+  EXPECT_TRUE(quitSeen_);
+  EXPECT_EQ(exitCode_, 0u);
+  std::vector<uint32_t> expected;
+  for (uint32_t channel = 0; channel < 16; ++channel) expected.push_back(0x00007BB0 + channel);
+  EXPECT_EQ(wordsSince(held), expected);
+  EXPECT_EQ(midiCalls().back(), "midiOutClose 0x7F00 -> 0");
+  std::ifstream saved(settingsPath(), std::ios::binary);
+  const std::vector<char> bytes{std::istreambuf_iterator<char>(saved), {}};
+  ASSERT_EQ(bytes.size(), 64u);
+  EXPECT_EQ(bytes[40], 1) << "saved while the mapper was still open";
+}
+
+TEST_F(Win32Test, AfterExitNoServiceReachesAnyWindow) {
+  HWND probe = otherWindow(600, 400);
+  start();
+  UpdateWindow(probe);
+  pump();
+  ASSERT_FALSE(GetUpdateRect(probe, nullptr, FALSE));
+  send(WM_COMMAND, cmd::kExit);  // the command path still asks for a repaint afterwards
+  EXPECT_EQ(frontEnd().window, nullptr);
+  plat::invalidateClient();
+  plat::windowMove(0, 0, 50, 50, true);
+  plat::barMove(plat::Bar::Velocity, 0, 0, 10, 10);
+  plat::menuCheck(cmd::kActive, true);
+  plat::focusMainWindow();
+  plat::mouseCapture();
+  EXPECT_EQ(plat::surfaceGet(), 0u) << "a surface of no window is the whole screen's";
+  EXPECT_EQ(plat::windowRect(), Rect{});
+  EXPECT_EQ(GetCapture(), nullptr);
+  EXPECT_FALSE(GetUpdateRect(probe, nullptr, FALSE)) << "a repaint reached another window";
+  DestroyWindow(probe);
+}
+
+TEST_F(Win32Test, TheRestoredRectangleIsInScreenCoordinates) {
+  // A taskbar at the top, then one at the left: workspace (0, 0) is the work area's corner.
+  const RECT monitor{0, 0, 1920, 1080};
+  EXPECT_EQ(screenFromWorkspace(RECT{100, 100, 500, 300}, monitor, RECT{0, 40, 1920, 1080}), (Rect{100, 140, 500, 340}));
+  EXPECT_EQ(screenFromWorkspace(RECT{100, 100, 500, 300}, RECT{1920, 0, 3840, 1080}, RECT{1980, 0, 3840, 1080}),
+            (Rect{160, 100, 560, 300}));
+  start();
+  const Rect restored = plat::windowRect();
+  ShowWindow(frontEnd().window, SW_MINIMIZE);
+  pump();
+  EXPECT_NE(plat::windowRect(), restored);
+  EXPECT_EQ(plat::windowNormalRect(), restored);
+  ShowWindow(frontEnd().window, SW_MAXIMIZE);
+  pump();
+  EXPECT_EQ(plat::windowNormalRect(), restored);
+}
+
+TEST_F(Win32Test, KeyFontsAreProportionalSansSerifInTheAnsiSet) {
+  const plat::Font font = plat::fontCreate(16, 5, 700);
+  LOGFONTA lf{};
+  ASSERT_EQ(GetObjectA(reinterpret_cast<HFONT>(font), sizeof lf, &lf), static_cast<int>(sizeof lf));
+  EXPECT_EQ(lf.lfHeight, 16);
+  EXPECT_EQ(lf.lfWidth, 5);
+  EXPECT_EQ(lf.lfWeight, 700);
+  EXPECT_EQ(lf.lfCharSet, 0);
+  EXPECT_EQ(lf.lfPitchAndFamily, 0x22);
+  EXPECT_EQ(lf.lfItalic + lf.lfUnderline + lf.lfStrikeOut + lf.lfEscapement + lf.lfQuality, 0);
+  EXPECT_STREQ(lf.lfFaceName, "");
+  plat::fontDelete(font);
+}
+
+TEST_F(Win32Test, TheBarsAreTabStopScrollBarsReportingToTheirOwnHandlers) {
+  start();
+  struct Expected {
+    DWORD orientation;
+    int minimum, maximum, position;
+  };
+  const Expected expected[3] = {{SBS_VERT, 1, 127, 28}, {SBS_HORZ, 0, 127, 0}, {SBS_VERT, 0, 16383, 8192}};
+  for (int i = 0; i < 3; ++i) {
+    HWND bar = frontEnd().bars[i];
+    char className[32] = "";
+    GetClassNameA(bar, className, sizeof className);
+    EXPECT_STRCASEEQ(className, "scrollbar");
+    const auto style = static_cast<DWORD>(GetWindowLongA(bar, GWL_STYLE));
+    EXPECT_EQ(style & (WS_CHILD | WS_VISIBLE | WS_TABSTOP | SBS_VERT), WS_CHILD | WS_VISIBLE | WS_TABSTOP | expected[i].orientation) << i;
+    EXPECT_EQ(GetDlgCtrlID(bar), i);
+    RECT r{};
+    GetClientRect(bar, &r);
+    EXPECT_EQ(r.right * r.bottom, 0) << "unseen while the bars are switched off";
+    int minimum = -1, maximum = -1;
+    GetScrollRange(bar, SB_CTL, &minimum, &maximum);
+    EXPECT_EQ(minimum, expected[i].minimum);
+    EXPECT_EQ(maximum, expected[i].maximum);
+    EXPECT_EQ(GetScrollPos(bar, SB_CTL), expected[i].position);
+  }
+  const std::size_t opened = sentWords().size();
+  const auto barParam = [](plat::Bar b) { return reinterpret_cast<LPARAM>(frontEnd().bars[static_cast<int>(b)]); };
+  send(WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 0), barParam(plat::Bar::PitchBend));  // top: bend 16383
+  send(WM_VSCROLL, MAKEWPARAM(SB_PAGEUP, 0), barParam(plat::Bar::Velocity));        // velocity 108
+  send(WM_HSCROLL, MAKEWPARAM(SB_LINEDOWN, 0), barParam(plat::Bar::Modulation));    // modulation 1
+  send(WM_KEYDOWN, 'Q', kQDown);
+  EXPECT_EQ(wordsSince(opened), (std::vector<uint32_t>{0x007F7FE0, 0x000101B0, 0x006C3790}));
+  EXPECT_EQ(GetScrollPos(frontEnd().bars[0], SB_CTL), 20);
+}
+
+TEST_F(Win32Test, HelpWithNoHelpFileAndNoGuideSaysWhereTheGuideBelongs) {
+  start();
+  answerBoxes();
+  send(WM_COMMAND, cmd::kHelpIndex);
+  ASSERT_EQ(answeredBoxes().size(), 1u);
+  EXPECT_EQ(answeredBoxes()[0].caption, "Plinkett Freeware");
+  EXPECT_EQ(answeredBoxes()[0].text, "The user's guide cannot be shown here. It is the file\n" + testFolder() + "guide\\index.html");
+}
+
+TEST_F(Win32Test, AboutNamesTheWordSizeOfThisBuild) {
+  start();
+  answerBoxes();
+  send(WM_COMMAND, cmd::kAbout);
+  ASSERT_EQ(answeredBoxes().size(), 1u);
+  EXPECT_EQ(answeredBoxes()[0].text.substr(0, answeredBoxes()[0].text.find('\n')), "Plinkett 2.04 (64 bit version)");
+}
+
+}  // namespace
