@@ -46,5 +46,13 @@ xset r rate 250 30
 # The services bind to the display of the process that starts them, so they start with this one.
 wineserver -p
 timeout 120 "$here/wine_run.sh" wineboot </dev/null >/dev/null 2>&1
+# Wine's desktop process lives while some program has a window: one kept for the whole run.
+# Otherwise the first window of every test starts a desktop process of its own, which keeps the
+# test's output open (and CTest waiting) for a second and a half after the test has ended.
+"$here/wine_run.sh" "$build/tests/win32/plinkett_win_probe.exe" hold </dev/null >/dev/null 2>&1 &
+for _ in $(seq 100); do
+  pgrep -f 'system32.explorer.exe /desktop' >/dev/null && break
+  sleep 0.1
+done
 
 ctest --test-dir "$build" "$@"

@@ -6,6 +6,8 @@
 //   win_probe window [MS]        waits for the visible main window (class "Plinkett") and prints
 //                                "window L T R B client X Y W H": its outer rectangle and its
 //                                client area's screen origin and size
+//   win_probe hold               keeps a hidden window until the Wine server ends: while one
+//                                lives, Wine's desktop process stays, and no test starts its own
 // Exit status 0 when found, 1 when not within MS milliseconds (default 10000).
 #include <windows.h>
 
@@ -63,6 +65,12 @@ int main(int argc, char** argv) {
     ClientToScreen(window, &origin);
     std::printf("window %ld %ld %ld %ld client %ld %ld %ld %ld\n", outer.left, outer.top, outer.right, outer.bottom,
                 origin.x, origin.y, client.right, client.bottom);
+    return 0;
+  }
+  if (command == "hold") {
+    CreateWindowExA(0, "STATIC", "plinkett test desktop keeper", WS_POPUP, 0, 0, 1, 1, nullptr, nullptr, nullptr, nullptr);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
     return 0;
   }
   return 2;
