@@ -22,6 +22,12 @@ packages=(
   xdg-utils
   # The settings reader's fuzzer: libFuzzer comes with clang's runtime.
   clang-14 libclang-rt-14-dev
+  # The Windows program: cross compiler (its -posix variant), GoogleTest's sources for it, the icon
+  # tool; Wine to run it in the tests (64-bit only, no i386), with its fonts and the X libraries
+  # it loads at run time; pgrep for the test run's Wine desktop.
+  g++-mingw-w64-x86-64 googletest icoutils
+  wine wine64 fonts-wine
+  libxi6 libxrandr2 libxrender1 libxcursor1 libxinerama1 libxcomposite1 libxfixes3 procps
 )
 
 missing=()

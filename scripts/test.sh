@@ -19,3 +19,9 @@ if ! ctest --test-dir build/fuzz -V > build/fuzz/fuzz.log 2>&1; then
 fi
 # Executions and coverage of the run, for the record.
 grep -E "^[0-9]+: (stat::|#[0-9]+[[:space:]]+DONE)|tests passed" build/fuzz/fuzz.log
+
+# The Windows program: cross-built with mingw-w64, its tests run under Wine on a private X server
+# (the core's tests, the front end in-process, and the real plinkett.exe end to end).
+cmake -S . -B build/win -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DCMAKE_BUILD_TYPE=Release
+cmake --build build/win -j "$(nproc)"
+bash tests/win32/run_under_wine.sh build/win --output-on-failure -j "$(nproc)"

@@ -2,7 +2,9 @@
 # `cpack -G ZIP` in a Windows build (scripts/package-windows.sh does it all in one command).
 install(TARGETS plinkett RUNTIME DESTINATION .)
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/data/guide DESTINATION .)
-install(FILES ${CMAKE_CURRENT_LIST_DIR}/README.txt DESTINATION .)
+# With Windows line ends, for any text editor there.
+configure_file(${CMAKE_CURRENT_LIST_DIR}/README.txt ${PROJECT_BINARY_DIR}/packaging/README.txt @ONLY NEWLINE_STYLE CRLF)
+install(FILES ${PROJECT_BINARY_DIR}/packaging/README.txt DESTINATION .)
 
 set(CPACK_GENERATOR ZIP)
 set(CPACK_PACKAGE_NAME Plinkett)
