@@ -336,8 +336,8 @@ def case_bar_click_keeps_notes(args):
         check(thickness > 4, f"client area {cw}x{ch}")
         s.xdotool("keydown", "q")
         s.expect([Q_ON], "Q held")
-        s.xdotool("mousemove", "--window", s.window, str(dx + thickness // 2), str(dy + 3))
-        s.steps(("mousedown", "1"), ("mouseup", "1"))
+        # Press and release in one command: a press held longer repeats the arrow's step.
+        s.xdotool("mousemove", "--window", s.window, str(dx + thickness // 2), str(dy + 3), "click", "1")
         s.expect([], "clicking the bar while Q is held")
         s.xdotool("keyup", "q")
         s.expect([Q_OFF], "Q let go")
