@@ -11,6 +11,7 @@ Each run starts and ends its own processes; every wait is bounded. Exit status 0
 
 import argparse
 import ctypes
+import glob
 import math
 import os
 import select
@@ -93,6 +94,7 @@ class Session:
             os.makedirs(os.path.join(self.tmp, d), mode=0o700, exist_ok=True)
         self.settings_path = os.path.join(self.tmp, "config", "plinkett", "PLINKETT.SET")
         self.capture = None
+        self.jack_killed = False  # the last server was killed and not started again
         self.program = None
         self.window = None
         self.program_log = os.path.join(self.tmp, "program.log")
@@ -103,6 +105,8 @@ class Session:
     def __exit__(self, *exc):
         for name, proc in reversed(self.processes):
             stop(proc)
+        if self.jack_killed:
+            self.reclaim_jack()
         if exc[0] is not None and os.path.exists(self.program_log):
             with open(self.program_log, errors="replace") as f:
                 tail = f.read()[-4000:]
@@ -180,9 +184,10 @@ class Session:
 
     def spawn_jackd(self):
         name = self.env["JACK_DEFAULT_SERVER"]
-        self.spawn("jackd", ["jackd", "-n", name, "--no-realtime", "-d", "dummy", "-p", "256",
-                             "-r", "48000"],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.jack_killed = False
+        return self.spawn("jackd", ["jackd", "-n", name, "--no-realtime", "-d", "dummy", "-p",
+                                    "256", "-r", "48000"],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
     def kill_jack(self):
         """As a crash does it: no goodbye to the clients."""
@@ -190,6 +195,21 @@ class Session:
             if name == "jackd" and proc.poll() is None:
                 proc.kill()
                 proc.wait(timeout=10)
+        self.jack_killed = True
+
+    def reclaim_jack(self):
+        """A killed server leaves its entry in the machine's registry of JACK servers, which
+        holds eight; only a server of the same name, started and stopped cleanly, frees it."""
+        proc = self.spawn_jackd()
+        deadline = time.monotonic() + 10
+        while proc.poll() is None and time.monotonic() < deadline:
+            if self.run(["jack_lsp"]).returncode == 0:
+                break
+            time.sleep(0.1)
+        stop(proc)
+        # The semaphores of the clients that lost their server stay behind too.
+        for path in glob.glob(f"/dev/shm/jack_sem.*_{self.env['JACK_DEFAULT_SERVER']}_*"):
+            os.remove(path)
 
     def add_capture(self, client):
         """Another capture client on the running server, once its port exists."""
