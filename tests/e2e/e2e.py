@@ -694,11 +694,16 @@ def case_jack_server_dies(args):
         jackd.send_signal(signal.SIGSTOP)
         press_many(s.env["DISPLAY"], ["w", "e"], 2000)
         s.xdotool("keydown", "q")
-        time.sleep(0.5)
-        path, image = s.screenshot("stalled-server.png")
+        deadline = time.monotonic() + 15  # the presses before it are drawn first, one by one
+        while True:
+            path, image = s.screenshot("stalled-server.png")
+            drawn = solid_dark_box(image) is not None
+            if drawn or time.monotonic() > deadline:
+                break
+            time.sleep(0.3)
         s.xdotool("keyup", "q")
         jackd.send_signal(signal.SIGCONT)
-        check(solid_dark_box(image) is not None, f"the program stopped while the server was stalled: {path}")
+        check(drawn, f"the program stopped while the server was stalled: {path}")
         time.sleep(1.0)
         s.capture.mark()
         s.key("q")
