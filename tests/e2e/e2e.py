@@ -354,6 +354,17 @@ class Capture:
     def new(self):
         return self.lines()[self.seen:]
 
+    def settle(self, quiet=0.5, timeout=10.0):
+        """Waits until nothing new has arrived for quiet seconds, then marks."""
+        deadline = time.monotonic() + timeout
+        count, since = len(self.lines()), time.monotonic()
+        while time.monotonic() - since < quiet and time.monotonic() < deadline:
+            time.sleep(0.05)
+            now = len(self.lines())
+            if now != count:
+                count, since = now, time.monotonic()
+        self.mark()
+
     def expect(self, expected, what, timeout=8.0, settle=0.4):
         """The events since the last mark are exactly these; then marks again."""
         deadline = time.monotonic() + timeout
@@ -704,8 +715,7 @@ def case_jack_server_dies(args):
         s.xdotool("keyup", "q")
         jackd.send_signal(signal.SIGCONT)
         check(drawn, f"the program stopped while the server was stalled: {path}")
-        time.sleep(1.0)
-        s.capture.mark()
+        s.capture.settle()  # what was queued before the ring filled arrives first
         s.key("q")
         s.capture.expect(["90 37 64", "80 37 40"], "Q once the server goes on")
 
