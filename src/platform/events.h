@@ -102,6 +102,12 @@ void paintKeyboard();
 // A menu item was chosen; id is its command id. Also any id the platform delivers as a command.
 void dispatchCommand(int32_t commandId);
 
+// The Devices popup is about to open. The core counts the devices again and appends their items
+// anew (plat::menuRemoveDevices, plat::menuAppendDevice), so that a destination that appeared
+// since is offered and one that vanished is not; the current device keeps its check mark. A
+// platform whose devices never change need not call it.
+void onDevicesMenuOpening();
+
 enum class MenuKind : uint8_t {
   Popup,      // opens the entries of depth + 1 that follow it
   Item,       // a command

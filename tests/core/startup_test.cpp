@@ -81,7 +81,8 @@ TEST_F(Startup, CreationRunsItsStepsInOrder) {
   std::ptrdiff_t open = at("midiOutOpen -1");
   for (std::ptrdiff_t i : {timer, fonts, count, devices, provisional, open}) ASSERT_LT(i, end);
   EXPECT_EQ(read, 0);
-  EXPECT_EQ(timer, 1);
+  EXPECT_EQ(calls[1], "fileReadSmall " + dir_ + "/PLINKETT.DEV") << "the device's name is read with the settings";
+  EXPECT_EQ(timer, 2);
   EXPECT_LT(timer, fonts);
   EXPECT_LT(fonts, count);
   EXPECT_LT(count, devices);

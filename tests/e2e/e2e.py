@@ -11,6 +11,7 @@ Each run starts and ends its own processes; every wait is bounded. Exit status 0
 
 import argparse
 import ctypes
+import glob
 import math
 import os
 import select
@@ -98,6 +99,7 @@ class Session:
             os.makedirs(os.path.join(self.tmp, d), mode=0o700, exist_ok=True)
         self.settings_path = os.path.join(self.tmp, "config", "plinkett", "PLINKETT.SET")
         self.capture = None
+        self.jack_killed = False  # the last server was killed and not started again
         self.program = None
         self.window = None
         self.program_log = os.path.join(self.tmp, "program.log")
@@ -111,6 +113,8 @@ class Session:
 
     def __exit__(self, *exc):
         self.stop_all()
+        if self.jack_killed:
+            self.reclaim_jack()
         if exc[0] is not None and os.path.exists(self.program_log):
             with open(self.program_log, errors="replace") as f:
                 tail = f.read()[-4000:]
@@ -154,10 +158,7 @@ class Session:
     # -- JACK server and the capture client
 
     def start_jack(self, times=False):
-        name = self.env["JACK_DEFAULT_SERVER"]
-        self.spawn("jackd", ["jackd", "-n", name, "--no-realtime", "-d", "dummy", "-p", "256",
-                             "-r", "48000"],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.spawn_jackd()
         self.capture_client = f"e2ecapture{os.getpid()}"
         deadline = time.monotonic() + 15
         while True:
@@ -169,7 +170,7 @@ class Session:
             while proc.poll() is None and time.monotonic() < deadline:
                 with open(err_path, "rb") as f:
                     if b"ready" in f.read():
-                        self.capture = Capture(out_path)
+                        self.capture = Capture(out_path, proc)
                         return
                 time.sleep(0.05)
             check(time.monotonic() < deadline, "the capture client did not reach the JACK server")
@@ -186,6 +187,66 @@ class Session:
 
     def capture_device_id(self):
         return self.device_id_of(f"{self.capture_client}:in")
+
+    # -- The JACK server's death and return, more capture clients
+
+    def spawn_jackd(self):
+        name = self.env["JACK_DEFAULT_SERVER"]
+        self.jack_killed = False
+        return self.spawn("jackd", ["jackd", "-n", name, "--no-realtime", "-d", "dummy", "-p",
+                                    "256", "-r", "48000"],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def kill_jack(self):
+        """As a crash does it: no goodbye to the clients."""
+        for name, proc in self.processes:
+            if name == "jackd" and proc.poll() is None:
+                proc.kill()
+                proc.wait(timeout=10)
+        self.jack_killed = True
+
+    def reclaim_jack(self):
+        """A killed server leaves its entry in the machine's registry of JACK servers, which
+        holds eight; only a server of the same name, started and stopped cleanly, frees it."""
+        proc = self.spawn_jackd()
+        deadline = time.monotonic() + 10
+        while proc.poll() is None and time.monotonic() < deadline:
+            if self.run(["jack_lsp"]).returncode == 0:
+                break
+            time.sleep(0.1)
+        stop(proc)
+        # The semaphores of the clients that lost their server stay behind too.
+        for path in glob.glob(f"/dev/shm/jack_sem.*_{self.env['JACK_DEFAULT_SERVER']}_*"):
+            os.remove(path)
+
+    def add_capture(self, client):
+        """Another capture client on the running server, once its port exists."""
+        out_path = os.path.join(self.tmp, f"{client}.txt")
+        err_path = os.path.join(self.tmp, f"{client}.err")
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            with open(out_path, "wb") as out, open(err_path, "wb") as err:
+                proc = self.spawn(client, [self.args.capture, client], stdout=out, stderr=err)
+            while proc.poll() is None and time.monotonic() < deadline:
+                with open(err_path, "rb") as f:
+                    if b"ready" in f.read():
+                        return Capture(out_path, proc)
+                time.sleep(0.05)
+            time.sleep(0.2)
+        raise Failure(f"the capture client {client} did not reach the JACK server")
+
+    # -- The Devices menu, by keyboard as a user without a mouse works it
+
+    def devices_menu(self, *keys):
+        self.key("alt+d")
+        time.sleep(0.4)  # the popup is shown, its first item (Active) highlighted
+        self.key(*keys)
+        time.sleep(0.4)
+
+    def choose_device(self, name):
+        """The item below Active and the separator, at the place the MIDI tool lists the
+        device now (these cases run without the mapper)."""
+        self.devices_menu(*(["Down"] * (self.device_id_of(name) + 1)), "Return")
 
     # -- The program
 
@@ -285,8 +346,9 @@ def stop(proc):
 class Capture:
     """The capture client's output: one event a line."""
 
-    def __init__(self, path):
+    def __init__(self, path, process=None):
         self.path = path
+        self.process = process
         self.seen = 0
 
     def timed(self):
@@ -307,6 +369,17 @@ class Capture:
 
     def new(self):
         return self.lines()[self.seen:]
+
+    def settle(self, quiet=0.5, timeout=10.0):
+        """Waits until nothing new has arrived for quiet seconds, then marks."""
+        deadline = time.monotonic() + timeout
+        count, since = len(self.lines()), time.monotonic()
+        while time.monotonic() - since < quiet and time.monotonic() < deadline:
+            time.sleep(0.05)
+            now = len(self.lines())
+            if now != count:
+                count, since = now, time.monotonic()
+        self.mark()
 
     def expect(self, expected, what, timeout=8.0, settle=0.4):
         """The events since the last mark are exactly these; then marks again."""
@@ -353,6 +426,33 @@ def send_delete_window(display_name, window):
     event.xclient.data[1] = 0  # CurrentTime
     x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
     x11.XFlush(display)
+    x11.XCloseDisplay(display)
+
+
+def press_many(display_name, keysyms, count):
+    """count presses and releases through XTEST, as fast as the X server takes them, taking the
+    keys in turn (a release and a press of one key in the same millisecond read as auto-repeat)."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    xtst = ctypes.CDLL("libXtst.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XStringToKeysym.restype = ctypes.c_ulong
+    x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+    x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+    x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+    display = x11.XOpenDisplay(display_name.encode())
+    check(display, "cannot open the X display")
+    keycodes = [x11.XKeysymToKeycode(display, x11.XStringToKeysym(k.encode())) for k in keysyms]
+    for i in range(count):
+        keycode = keycodes[i % len(keycodes)]
+        xtst.XTestFakeKeyEvent(display, keycode, 1, 0)
+        xtst.XTestFakeKeyEvent(display, keycode, 0, 0)
+        if i % 50 == 49:
+            x11.XSync(display, 0)
+    x11.XSync(display, 0)
     x11.XCloseDisplay(display)
 
 
@@ -739,6 +839,133 @@ def case_small_screen_brings_the_window_back(args):
         s.close_window()
 
 
+def case_jack_server_dies(args):
+    """A stalled JACK server fills the program's queue and a killed one never drains it: with a
+    note held and 2,000 key presses each time, the program goes on, the window closes as a user
+    closes it, the program ends with status 0 and writes its settings."""
+    with Session(args, "jack_dies") as s:
+        device = s.open_with_capture_device()
+        os.remove(s.settings_path)  # read at the start; what is there after the close is new
+        press_many(s.env["DISPLAY"], ["w", "e"], 20)
+        s.capture.expect(["90 39 64", "80 39 40", "90 3B 64", "80 3B 40"] * 10, "fast presses")
+
+        jackd = next(proc for name, proc in s.processes if name == "jackd")
+        jackd.send_signal(signal.SIGSTOP)
+        press_many(s.env["DISPLAY"], ["w", "e"], 2000)
+        s.xdotool("keydown", "q")
+        deadline = time.monotonic() + 15  # the presses before it are drawn first, one by one
+        while True:
+            path, image = s.screenshot("stalled-server.png")
+            drawn = solid_dark_box(image) is not None
+            if drawn or time.monotonic() > deadline:
+                break
+            time.sleep(0.3)
+        s.xdotool("keyup", "q")
+        jackd.send_signal(signal.SIGCONT)
+        check(drawn, f"the program stopped while the server was stalled: {path}")
+        s.capture.settle()  # what was queued before the ring filled arrives first
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q once the server goes on")
+
+        s.xdotool("keydown", "q")
+        s.capture.expect(["90 37 64"], "Q held")
+        s.kill_jack()
+        started = time.monotonic()
+        press_many(s.env["DISPLAY"], ["w", "e"], 2000)
+        s.xdotool("keyup", "q")
+        s.close_window()
+        print(f"2,000 presses and the close: {time.monotonic() - started:.1f} s")
+        saved = read_settings(s.settings_path)
+        check(saved["savedDeviceId"] == device and saved["openAtStart"] == 1, f"saved {saved}")
+
+
+def case_jack_server_returns(args):
+    """After the server died and came back, Devices > Active twice reconnects the device: notes
+    reach a capture client of the new server."""
+    with Session(args, "jack_returns") as s:
+        s.open_with_capture_device()
+        s.kill_jack()
+        s.key("q")
+        s.start_jack()  # a new server of the same name, and the capture client again
+        s.devices_menu("a")
+        s.devices_menu("a")
+        s.capture.expect(["C0 00"], "the device opened again")
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q on the new server")
+        s.close_window()
+
+
+def case_devices_menu_offers_new_client(args):
+    """A capture client started after the program is offered when the Devices menu opens, and
+    plays once chosen."""
+    with Session(args, "live_list") as s:
+        s.open_with_capture_device()
+        late_client = f"e2elate{os.getpid()}"
+        late = s.add_capture(late_client)
+        s.choose_device(f"{late_client}:in")
+        late.expect(["C0 00"], "the late client opened")
+        s.key("q")
+        late.expect(["90 37 64", "80 37 40"], "Q at the late client")
+        s.capture.expect([], "the first client after the switch")
+        s.close_window()
+
+
+def case_own_jack_port(args):
+    """Our own JACK port: chosen, the program shows an output port connected nowhere; connected
+    by hand, it plays; closed, it is gone."""
+    with Session(args, "own_port") as s:
+        s.start_x()
+        s.start_jack()
+        s.write_settings(settings_bytes(s.device_id_of("Plinkett output port (JACK)")))
+        s.start_program()
+        listing = s.run(["jack_lsp", "-c"]).stdout.splitlines()
+        check("Plinkett:out" in listing, f"no port Plinkett:out in {listing}")
+        after = listing[listing.index("Plinkett:out") + 1:]
+        check(not after or not after[0].startswith(" "), f"Plinkett:out is connected: {listing}")
+        result = s.run(["jack_connect", "Plinkett:out", f"{s.capture_client}:in"])
+        check(result.returncode == 0, f"jack_connect failed: {result.stderr}")
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q through the port connected by hand")
+        s.devices_menu("a")
+        s.capture.expect([f"B{channel:X} 7B 00" for channel in range(16)], "closing")
+        listing = s.run(["jack_lsp"]).stdout.splitlines()
+        check("Plinkett:out" not in listing, f"the port outlived its closing: {listing}")
+        s.close_window()
+
+
+def case_device_remembered_by_name(args):
+    """Two capture clients started in one order at the first run, the second chosen; started
+    in the other order at the next start, notes still reach the chosen one."""
+    with Session(args, "by_name") as s:
+        s.start_x()
+        s.start_jack()
+        first = s.capture
+        first_name = f"{s.capture_client}:in"
+        second_client = f"e2esecond{os.getpid()}"
+        second = s.add_capture(second_client)
+        second_name = f"{second_client}:in"
+        s.write_settings(settings_bytes(s.device_id_of(first_name)))
+        s.start_program()
+        first.expect(["C0 00"], "the saved device opened")
+        s.choose_device(second_name)
+        second.expect(["C0 00"], "the other device chosen")
+        chosen_number = s.device_id_of(second_name)
+        s.close_window()
+
+        stop(first.process)
+        stop(second.process)
+        second = s.add_capture(second_client)
+        first = s.add_capture(s.capture_client)
+        check(s.device_id_of(first_name) == chosen_number,
+              "the saved number should now name the other client")
+        s.start_program()
+        second.expect(["C0 00"], "the chosen device opened by its name")
+        s.key("q")
+        second.expect(["90 37 64", "80 37 40"], "Q at the chosen device")
+        first.expect([], "the device that now has the saved number")
+        s.close_window()
+
+
 def wav_rms(path, start, end):
     """Root mean square of the 16-bit samples between start and end seconds (None: to the
     end of the file); None if the file is unreadable."""
@@ -761,7 +988,7 @@ def wav_rms(path, start, end):
 
 CASES = {name[len("case_"):]: fn for name, fn in globals().items() if name.startswith("case_")}
 
-NEEDS = ["Xvfb", "xdotool", "xset", "import", "convert", "jackd"]
+NEEDS = ["Xvfb", "xdotool", "xset", "import", "convert", "jackd", "jack_lsp", "jack_connect"]
 
 
 def main():

@@ -4,6 +4,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QVariant>
 #include <vector>
 
 #include "platform/events.h"
@@ -30,6 +31,9 @@ QAction* addCommand(QMenu* menu, int32_t id, const QString& text) {
   return action;
 }
 
+// Marks the items menuAppendDevice added, with their command id.
+constexpr const char* kDeviceItemProperty = "plinkettDeviceItem";
+
 }  // namespace
 
 void buildMenuBar(QMainWindow& window) {
@@ -40,7 +44,11 @@ void buildMenuBar(QMainWindow& window) {
     switch (e.kind) {
       case MenuKind::Popup: {
         QMenu* menu = parent == nullptr ? window.menuBar()->addMenu(e.text) : parent->addMenu(e.text);
-        if (e.devicesPopup) frontEnd().devicesMenu = menu;
+        if (e.devicesPopup) {
+          frontEnd().devicesMenu = menu;
+          // Destinations come and go while the program runs: the core counts them again.
+          QObject::connect(menu, &QMenu::aboutToShow, [] { onDevicesMenuOpening(); });
+        }
         open.push_back(menu);
         break;
       }
@@ -76,7 +84,22 @@ void menuSetItem(int32_t commandId, const char* text, bool grayed) {
 void menuAppendDevice(int32_t commandId, const char* text) {
   if (frontEnd().devicesMenu == nullptr) return;
   // A device name is shown as it is: an "&" in it is no access letter.
-  addCommand(frontEnd().devicesMenu, commandId, QString::fromUtf8(text).replace("&", "&&"));
+  QAction* action = addCommand(frontEnd().devicesMenu, commandId, QString::fromUtf8(text).replace("&", "&&"));
+  action->setProperty(kDeviceItemProperty, commandId);
+}
+
+void menuRemoveDevices() {
+  QMenu* menu = frontEnd().devicesMenu;
+  if (menu == nullptr) return;
+  for (QAction* action : menu->actions()) {
+    const QVariant id = action->property(kDeviceItemProperty);
+    if (!id.isValid()) continue;
+    menu->removeAction(action);
+    frontEnd().actions.erase(id.toInt());
+    frontEnd().marks.erase(id.toInt());
+    // Not deleted at once: this runs while the menu is about to show.
+    action->deleteLater();
+  }
 }
 
 }  // namespace plat
