@@ -5,10 +5,13 @@
 #include <QFontMetrics>
 #include <QMenuBar>
 #include <QScreen>
+#include <QTest>
 #include <QUrl>
 #include <QWindow>
 #include <cstring>
 
+#include "display/key_geometry.h"
+#include "keyboard/key_layouts.h"
 #include "platform/platform.h"
 #include "qt_fixture.h"
 
@@ -72,6 +75,33 @@ TEST_F(FrontEnd, DrawingLandsOnTheCanvasImage) {
   bool textPixel = false;
   for (int x = left; x <= right; ++x) textPixel = textPixel || !isBlack(image, x, (top + bottom) / 2);
   EXPECT_TRUE(textPixel) << "the letter shows in the text colour";
+}
+
+TEST_F(FrontEnd, AWholeRepaintQueuedBeforeAKeyIsDrawnStillDrawsEverything) {
+  withFileSynth();
+  answerBoxes();
+  ASSERT_TRUE(startFrontEnd());
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(frontEnd().window));
+  QTest::qWait(50);
+  KeyboardCanvas& canvas = *frontEnd().canvas;
+  // A point inside Q's key, clear of its frame and its label.
+  const Rect q = keyRect(currentLayout()[16]);
+  const QPoint inQ(q.left + 2, q.top + 2);
+  auto shown = [&] {
+    const QImage window = frontEnd().window->screen()->grabWindow(frontEnd().window->winId()).toImage();
+    return window.pixelColor(canvas.mapTo(frontEnd().window, inQ)).name().toStdString();
+  };
+  key(QEvent::KeyPress, Qt::Key_Q, 24);
+  ASSERT_TRUE(isBlack(canvas.image(), inQ.x(), inQ.y())) << "Q drawn pressed";
+  ASSERT_EQ(shown(), "#000000") << "and shown at once";
+
+  // The core asks for the whole keyboard (as Up, Enter and a zoom do), then W is drawn pressed
+  // in the same turn: the queued repaint must still draw every key released.
+  plat::invalidateClient();
+  key(QEvent::KeyPress, Qt::Key_W, 25);
+  QTest::qWait(50);
+  EXPECT_TRUE(isWhite(canvas.image(), inQ.x(), inQ.y())) << "Q still drawn pressed: the whole repaint was lost";
+  EXPECT_EQ(shown(), "#ffffff");
 }
 
 TEST_F(FrontEnd, FontsReachTheAskedCellAndWidth) {

@@ -96,7 +96,7 @@ int32_t menuBarHeight() {
 }
 
 void invalidateClient() {
-  if (frontEnd().canvas != nullptr) frontEnd().canvas->update();
+  if (frontEnd().canvas != nullptr) frontEnd().canvas->repaintAll();
 }
 
 bool timerStart(int32_t, int32_t periodMs) {
