@@ -1,9 +1,11 @@
 #include "frontends/qt/qt_menus.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <vector>
 
 #include "platform/events.h"
@@ -30,6 +32,17 @@ QAction* addCommand(QMenu* menu, int32_t id, const QString& text) {
   return action;
 }
 
+// A menu opened with Alt and a letter and closed with Esc leaves the menu bar holding the
+// keyboard, waiting for a second Esc: the note keys would open menus or do nothing. Once no menu
+// is open any more (arrows may have gone on to the next one), the keys go back to the keyboard.
+void giveKeysBackWhenClosed(QMenu* menu) {
+  QObject::connect(menu, &QMenu::aboutToHide, [] {
+    QTimer::singleShot(0, [] {
+      if (QApplication::activePopupWidget() == nullptr && !frontEnd().destroyed) plat::focusMainWindow();
+    });
+  });
+}
+
 }  // namespace
 
 void buildMenuBar(QMainWindow& window) {
@@ -41,6 +54,7 @@ void buildMenuBar(QMainWindow& window) {
       case MenuKind::Popup: {
         QMenu* menu = parent == nullptr ? window.menuBar()->addMenu(e.text) : parent->addMenu(e.text);
         if (e.devicesPopup) frontEnd().devicesMenu = menu;
+        if (parent == nullptr) giveKeysBackWhenClosed(menu);
         open.push_back(menu);
         break;
       }
