@@ -611,6 +611,90 @@ def wav_rms(path, start, end):
     return math.sqrt(sum(v * v for v in samples) / count)
 
 
+# ---- The desktop's conventions and the faults a new user met ----------------------------------
+
+def case_keypad_divide_plays_slash_note(args):
+    """Keypad divide is an extended key: its X keycode is not the slash key's scan code + 8."""
+    with Session(args, "kp_divide") as s:
+        s.open_with_capture_device()
+        s.key("KP_Divide")
+        s.capture.expect(["90 3C 64", "80 3C 40"], "keypad divide plays the slash key's C")
+
+
+def case_menu_closed_by_escape_gives_keys_back(args):
+    """Alt+M opens the Midi menu and Esc closes it: the next note key plays at once."""
+    with Session(args, "menu_escape") as s:
+        s.open_with_capture_device()
+        s.key("alt+m")
+        time.sleep(0.4)
+        s.key("Escape")  # taken by the open menu: no panic messages reach the capture
+        time.sleep(0.4)
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q after a menu was closed with Esc")
+
+
+def case_command_line_help_and_version(args):
+    """--version and --help print and end with 0, with no display and with one that is never
+    opened (a display name that names no server)."""
+    check(args.program, "the program was not built")
+    version = None
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src",
+                           "platform", "events.h")) as f:
+        for line in f:
+            if "kVersion = " in line:
+                version = line.split('"')[1]
+    check(version, "no version in events.h")
+    base = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    for env in (base, dict(base, DISPLAY=":4711")):
+        shown = subprocess.run([args.program, "--version"], env=env, capture_output=True,
+                               text=True, timeout=20)
+        check(shown.returncode == 0, f"--version ended with {shown.returncode}: {shown.stderr}")
+        check(shown.stdout == f"plinkett {version}\n", f"--version printed {shown.stdout!r}")
+        helped = subprocess.run([args.program, "--help"], env=env, capture_output=True,
+                                text=True, timeout=20)
+        check(helped.returncode == 0, f"--help ended with {helped.returncode}: {helped.stderr}")
+        check(helped.stdout.startswith("Usage: plinkett") and "--version" in helped.stdout,
+              f"--help printed {helped.stdout!r}")
+
+
+def uneven_blocks(image, top):
+    """How many aligned 2 x 2 pixel blocks below row top are not of one colour. A picture
+    enlarged twice from a smaller one has none."""
+    width, height, rgb = image
+    n = 0
+    for y in range(top - top % 2, height - 1, 2):
+        for x in range(0, width - 1, 2):
+            i, j = 3 * (y * width + x), 3 * ((y + 1) * width + x)
+            if not (rgb[i:i + 3] == rgb[i + 3:i + 6] == rgb[j:j + 3] == rgb[j + 3:j + 6]):
+                n += 1
+    return n
+
+
+def case_hidpi_keys_at_full_resolution(args):
+    """Q held at device pixel ratios 1 and 2 (both pictures kept): at 2 the window is twice as
+    large and the keys and labels are drawn at the screen's resolution, not enlarged from 1."""
+    sizes = {}
+    for ratio in (1, 2):
+        with Session(args, f"dpr{ratio}") as s:
+            s.env["QT_SCALE_FACTOR"] = str(ratio)
+            s.open_with_capture_device()
+            s.xdotool("keydown", "q")
+            s.capture.expect(["90 37 64"], "Q held")
+            time.sleep(0.3)
+            path, image = s.screenshot(f"keyboard-dpr{ratio}.png")
+            s.xdotool("keyup", "q")
+            s.capture.expect(["80 37 40"], "Q released")
+            check(solid_dark_box(image) is not None, f"no key drawn pressed in {path}")
+            sizes[ratio] = image[:2]
+            if ratio == 2:
+                # The keys lie in the lower half, well below the menu bar.
+                detail = uneven_blocks(image, image[1] // 2)
+                check(detail > 100, f"the keyboard is enlarged from ratio 1 ({detail} uneven "
+                                    f"2 x 2 blocks) in {path}")
+    check(abs(sizes[2][0] - 2 * sizes[1][0]) <= 2 and abs(sizes[2][1] - 2 * sizes[1][1]) <= 2,
+          f"window sizes {sizes[1]} at ratio 1 and {sizes[2]} at ratio 2")
+
+
 CASES = {name[len("case_"):]: fn for name, fn in globals().items() if name.startswith("case_")}
 
 NEEDS = ["Xvfb", "xdotool", "xset", "import", "convert", "jackd"]
