@@ -40,16 +40,10 @@ void openGuide(const QString& fragment) {
 }  // namespace
 
 QString dataFilePath(const QString& name) {
-  // Installed, installed beside the binary, or in the source tree of a build that is run in place.
-  const QString candidates[] = {
-      QStringLiteral(PLINKETT_DATA_DIR "/") + name,
-      QCoreApplication::applicationDirPath() + "/../share/plinkett/" + name,
-      QStringLiteral(PLINKETT_SOURCE_DATA_DIR "/") + name,
-  };
-  for (const QString& c : candidates) {
-    if (QFileInfo::exists(c)) return QFileInfo(c).absoluteFilePath();
-  }
-  return QString();
+  // Only beside the executable, in the install prefix's layout: an installed program, an
+  // unpacked package and a build (which lays its files out the same way) all find their own.
+  const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/" PLINKETT_DATA_FROM_BIN "/") + name;
+  return QFileInfo::exists(path) ? QFileInfo(path).canonicalFilePath() : QString();
 }
 
 namespace plat {
