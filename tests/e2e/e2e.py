@@ -695,6 +695,25 @@ def case_hidpi_keys_at_full_resolution(args):
           f"window sizes {sizes[1]} at ratio 1 and {sizes[2]} at ratio 2")
 
 
+def main_thread_wakeups(pid):
+    """Context switches of the process's main thread so far: each time it slept and woke."""
+    with open(f"/proc/{pid}/task/{pid}/status") as f:
+        fields = dict(line.split(":", 1) for line in f if ":" in line)
+    return int(fields["voluntary_ctxt_switches"]) + int(fields["nonvoluntary_ctxt_switches"])
+
+
+def case_idle_main_thread_sleeps(args):
+    """With nothing to do the main thread sleeps: no timer ticks that do nothing."""
+    with Session(args, "idle") as s:
+        s.open_with_capture_device()
+        time.sleep(1.0)  # start-up's last paints and X replies
+        before = main_thread_wakeups(s.program.pid)
+        time.sleep(2.0)
+        woken = main_thread_wakeups(s.program.pid) - before
+        check(woken <= 6, f"the idle main thread woke {woken} times in 2 s")
+        print(f"idle main thread: {woken} wake-ups in 2 s")
+
+
 CASES = {name[len("case_"):]: fn for name, fn in globals().items() if name.startswith("case_")}
 
 NEEDS = ["Xvfb", "xdotool", "xset", "import", "convert", "jackd"]

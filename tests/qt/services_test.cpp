@@ -138,7 +138,7 @@ TEST_F(FrontEnd, FontsReachTheAskedCellAndWidth) {
   plat::surfaceRelease(s);
 }
 
-TEST_F(FrontEnd, WindowPlacementScreensAndTimer) {
+TEST_F(FrontEnd, WindowPlacementAndScreens) {
   withFileSynth();
   answerBoxes();
   ASSERT_TRUE(startFrontEnd());
@@ -181,9 +181,6 @@ TEST_F(FrontEnd, WindowPlacementScreensAndTimer) {
   EXPECT_EQ(areas[0].right - areas[0].left, QGuiApplication::primaryScreen()->availableGeometry().width());
   EXPECT_EQ(plat::screenWorkAreas(nullptr, 0), count) << "counts without writing";
 
-  ASSERT_NE(frontEnd().timer, nullptr);
-  EXPECT_TRUE(frontEnd().timer->isActive());
-  EXPECT_EQ(frontEnd().timer->interval(), 50);
 }
 
 TEST_F(FrontEnd, MessageBoxesAnswerWithTheButtonPressed) {
