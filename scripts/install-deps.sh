@@ -20,6 +20,9 @@ packages=(
   x11-xserver-utils python3
   fonts-dejavu-core
   xdg-utils
+  # The Qt Wayland plugin the program needs on a Wayland desktop, and a headless compositor to
+  # test it under.
+  qt6-wayland weston
 )
 
 missing=()

@@ -714,6 +714,50 @@ def case_idle_main_thread_sleeps(args):
         print(f"idle main thread: {woken} wake-ups in 2 s")
 
 
+def case_wayland_only_starts(args):
+    """With only WAYLAND_DISPLAY set (no X server) the program starts on Wayland, here a headless
+    weston, opens its device and shows its window (the picture is kept)."""
+    for tool in ("weston", "weston-screenshooter"):
+        if shutil.which(tool) is None:
+            print(f"SKIP: missing {tool} (scripts/install-deps.sh installs it)")
+            sys.exit(SKIP)
+    with Session(args, "wayland") as s:
+        s.start_jack()
+        s.write_settings(settings_bytes(s.capture_device_id()))
+        socket = f"plinkett-e2e-{os.getpid()}"
+        # Pixman draws into memory, so the screen can be photographed; --debug allows that.
+        s.spawn("weston", ["weston", "--backend=headless-backend.so", "--use-pixman", "--debug",
+                           f"--socket={socket}", "--idle-time=0", "--width=800", "--height=500"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 15
+        while not os.path.exists(os.path.join(s.env["XDG_RUNTIME_DIR"], socket)):
+            check(time.monotonic() < deadline, "weston did not open its socket")
+            time.sleep(0.1)
+        s.env.pop("QT_QPA_PLATFORM")
+        s.env.pop("DISPLAY", None)
+        s.env["WAYLAND_DISPLAY"] = socket
+        with open(s.program_log, "wb") as log:
+            s.program = s.spawn("program", [args.program], stdout=log, stderr=subprocess.STDOUT)
+        deadline = time.monotonic() + 30
+        while not s.capture.new() and time.monotonic() < deadline:
+            check(s.program.poll() is None, f"the program ended with {s.program.returncode}")
+            time.sleep(0.1)
+        s.capture.expect(["C0 00"], "opening on Wayland")
+        time.sleep(1.0)  # the first frame
+        check(s.program.poll() is None, f"the program ended with {s.program.returncode}")
+        shots = os.path.join(s.tmp, "shots")
+        os.makedirs(shots)
+        taken = s.run(["weston-screenshooter"], timeout=20, cwd=shots)
+        check(taken.returncode == 0 and os.listdir(shots), f"no picture of the screen: {taken.stderr}")
+        os.makedirs(args.artifacts, exist_ok=True)
+        path = os.path.join(args.artifacts, "wayland.png")
+        shutil.move(os.path.join(shots, os.listdir(shots)[0]), path)
+        image = read_image(path)
+        # weston's own background and panel are not white; the keys are.
+        white = count_pixels(image, (0, 0, image[0], image[1]), is_white)
+        check(white > 2000, f"no keyboard on the screen ({white} white pixels) in {path}")
+
+
 CASES = {name[len("case_"):]: fn for name, fn in globals().items() if name.startswith("case_")}
 
 NEEDS = ["Xvfb", "xdotool", "xset", "import", "convert", "jackd"]
