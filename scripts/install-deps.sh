@@ -23,6 +23,8 @@ packages=(
   # The Qt Wayland plugin the program needs on a Wayland desktop, and a headless compositor to
   # test it under.
   qt6-wayland weston
+  # The package (scripts/package.sh) and the checks of the desktop entry and AppStream data.
+  file desktop-file-utils appstream
 )
 
 missing=()

@@ -60,6 +60,8 @@ int main(int argc, char** argv) {
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName("plinkett");
+  // The window's identity on Wayland: the desktop matches it to the desktop entry and its icon.
+  QGuiApplication::setDesktopFileName("org.example.plinkett");
   QApplication::setQuitOnLastWindowClosed(false);  // the shutdown sequence posts the quit itself
   enableDetectableAutoRepeat();
   int code = 0;
