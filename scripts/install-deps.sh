@@ -24,7 +24,7 @@ packages=(
   # test it under.
   qt6-wayland weston
   # The package (scripts/package.sh) and the checks of the desktop entry and AppStream data.
-  file desktop-file-utils appstream
+  file desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -29,6 +29,7 @@ QString guidePath() { return dataFilePath(QStringLiteral("guide/index.html")); }
 // Where a desktop has no browser, nothing shows the guide: the player is told where the file is,
 // so any browser, here or elsewhere, can open it.
 void sayWhereTheGuideIs(const QString& path) {
+  if (frontEnd().destroyed) return;  // xdg-open may answer while the program is closing
   QMessageBox box(QMessageBox::Warning, text::kCaption,
                   QStringLiteral("The user's guide could not be opened: no program here shows web pages.\n\n"
                                  "It is the file\n%1").arg(path),
