@@ -26,12 +26,12 @@ std::size_t copyBounded(const QByteArray& text, char* buffer, std::size_t capaci
 
 QString guidePath() { return dataFilePath(QStringLiteral("guide/index.html")); }
 
-// Where a desktop has no browser, nothing shows the guide: the player is told where the file is,
-// so any browser, here or elsewhere, can open it.
+// Where nothing shows the guide (a desktop without a browser), the player is told where its file
+// is, so any browser, here or elsewhere, can open it.
 void sayWhereTheGuideIs(const QString& path) {
   if (frontEnd().destroyed) return;  // xdg-open may answer while the program is closing
   QMessageBox box(QMessageBox::Warning, text::kCaption,
-                  QStringLiteral("The user's guide could not be opened: no program here shows web pages.\n\n"
+                  QStringLiteral("The user's guide could not be opened in a web browser.\n\n"
                                  "It is the file\n%1").arg(path),
                   QMessageBox::Ok, frontEnd().window);
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);
