@@ -22,6 +22,11 @@ packages=(
   xdg-utils
   # The settings reader's fuzzer: libFuzzer comes with clang's runtime.
   clang-14 libclang-rt-14-dev
+  # The Qt Wayland plugin the program needs on a Wayland desktop, and a headless compositor to
+  # test it under.
+  qt6-wayland weston
+  # The package (scripts/package.sh) and the checks of the desktop entry and AppStream data.
+  file desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -156,6 +156,9 @@ enum class Bar : uint8_t { Velocity = 0, Modulation = 1, PitchBend = 2 };
 void barCreate(Bar bar, bool vertical);
 void barSetRange(Bar bar, int32_t minimum, int32_t maximum, bool redraw);
 void barSetPosition(Bar bar, int32_t position, bool redraw);
+// The text a bar shows while the pointer rests on it: the bar's name and the value its thumb
+// stands for. Follows every barSetPosition; a platform without such tips may ignore it.
+void barSetTip(Bar bar, const char* text);
 void barShow(Bar bar, bool visible);
 void barMove(Bar bar, int32_t x, int32_t y, int32_t width, int32_t height);
 // Gives the keyboard focus back to the main window, so note keys keep reaching it.

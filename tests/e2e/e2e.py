@@ -986,6 +986,153 @@ def wav_rms(path, start, end):
     return math.sqrt(sum(v * v for v in samples) / count)
 
 
+# ---- The desktop's conventions and the faults a new user met ----------------------------------
+
+def case_keypad_divide_plays_slash_note(args):
+    """Keypad divide is an extended key: its X keycode is not the slash key's scan code + 8."""
+    with Session(args, "kp_divide") as s:
+        s.open_with_capture_device()
+        s.key("KP_Divide")
+        s.capture.expect(["90 3C 64", "80 3C 40"], "keypad divide plays the slash key's C")
+
+
+def case_menu_closed_by_escape_gives_keys_back(args):
+    """Alt+M opens the Midi menu and Esc closes it: the next note key plays at once."""
+    with Session(args, "menu_escape") as s:
+        s.open_with_capture_device()
+        s.key("alt+m")
+        time.sleep(0.4)
+        s.key("Escape")  # taken by the open menu: no panic messages reach the capture
+        time.sleep(0.4)
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q after a menu was closed with Esc")
+
+
+def case_command_line_help_and_version(args):
+    """--version and --help print and end with 0, with no display and with one that is never
+    opened (a display name that names no server)."""
+    check(args.program, "the program was not built")
+    version = None
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src",
+                           "platform", "events.h")) as f:
+        for line in f:
+            if "kVersion = " in line:
+                version = line.split('"')[1]
+    check(version, "no version in events.h")
+    base = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    for env in (base, dict(base, DISPLAY=":4711")):
+        shown = subprocess.run([args.program, "--version"], env=env, capture_output=True,
+                               text=True, timeout=20)
+        check(shown.returncode == 0, f"--version ended with {shown.returncode}: {shown.stderr}")
+        check(shown.stdout == f"plinkett {version}\n", f"--version printed {shown.stdout!r}")
+        helped = subprocess.run([args.program, "--help"], env=env, capture_output=True,
+                                text=True, timeout=20)
+        check(helped.returncode == 0, f"--help ended with {helped.returncode}: {helped.stderr}")
+        check(helped.stdout.startswith("Usage: plinkett") and "--version" in helped.stdout,
+              f"--help printed {helped.stdout!r}")
+
+
+def uneven_blocks(image, top):
+    """How many aligned 2 x 2 pixel blocks below row top are not of one colour. A picture
+    enlarged twice from a smaller one has none."""
+    width, height, rgb = image
+    n = 0
+    for y in range(top - top % 2, height - 1, 2):
+        for x in range(0, width - 1, 2):
+            i, j = 3 * (y * width + x), 3 * ((y + 1) * width + x)
+            if not (rgb[i:i + 3] == rgb[i + 3:i + 6] == rgb[j:j + 3] == rgb[j + 3:j + 6]):
+                n += 1
+    return n
+
+
+def case_hidpi_keys_at_full_resolution(args):
+    """Q held at device pixel ratios 1 and 2 (both pictures kept): at 2 the window is twice as
+    large and the keys and labels are drawn at the screen's resolution, not enlarged from 1."""
+    sizes = {}
+    for ratio in (1, 2):
+        with Session(args, f"dpr{ratio}") as s:
+            s.env["QT_SCALE_FACTOR"] = str(ratio)
+            s.open_with_capture_device()
+            s.xdotool("keydown", "q")
+            s.capture.expect(["90 37 64"], "Q held")
+            time.sleep(0.3)
+            path, image = s.screenshot(f"keyboard-dpr{ratio}.png")
+            s.xdotool("keyup", "q")
+            s.capture.expect(["80 37 40"], "Q released")
+            check(solid_dark_box(image) is not None, f"no key drawn pressed in {path}")
+            sizes[ratio] = image[:2]
+            if ratio == 2:
+                # The keys lie in the lower half, well below the menu bar.
+                detail = uneven_blocks(image, image[1] // 2)
+                check(detail > 100, f"the keyboard is enlarged from ratio 1 ({detail} uneven "
+                                    f"2 x 2 blocks) in {path}")
+    check(abs(sizes[2][0] - 2 * sizes[1][0]) <= 2 and abs(sizes[2][1] - 2 * sizes[1][1]) <= 2,
+          f"window sizes {sizes[1]} at ratio 1 and {sizes[2]} at ratio 2")
+
+
+def main_thread_wakeups(pid):
+    """Context switches of the process's main thread so far: each time it slept and woke."""
+    with open(f"/proc/{pid}/task/{pid}/status") as f:
+        fields = dict(line.split(":", 1) for line in f if ":" in line)
+    return int(fields["voluntary_ctxt_switches"]) + int(fields["nonvoluntary_ctxt_switches"])
+
+
+def case_idle_main_thread_sleeps(args):
+    """With nothing to do the main thread sleeps: no timer ticks that do nothing."""
+    with Session(args, "idle") as s:
+        s.open_with_capture_device()
+        time.sleep(1.0)  # start-up's last paints and X replies
+        before = main_thread_wakeups(s.program.pid)
+        time.sleep(2.0)
+        woken = main_thread_wakeups(s.program.pid) - before
+        check(woken <= 6, f"the idle main thread woke {woken} times in 2 s")
+        print(f"idle main thread: {woken} wake-ups in 2 s")
+
+
+def case_wayland_only_starts(args):
+    """With only WAYLAND_DISPLAY set (no X server) the program starts on Wayland, here a headless
+    weston, opens its device and shows its window (the picture is kept)."""
+    for tool in ("weston", "weston-screenshooter"):
+        if shutil.which(tool) is None:
+            print(f"SKIP: missing {tool} (scripts/install-deps.sh installs it)")
+            sys.exit(SKIP)
+    with Session(args, "wayland") as s:
+        s.start_jack()
+        s.write_settings(settings_bytes(s.capture_device_id()))
+        socket = f"plinkett-e2e-{os.getpid()}"
+        # Pixman draws into memory, so the screen can be photographed; --debug allows that.
+        s.spawn("weston", ["weston", "--backend=headless-backend.so", "--use-pixman", "--debug",
+                           f"--socket={socket}", "--idle-time=0", "--width=800", "--height=500"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 15
+        while not os.path.exists(os.path.join(s.env["XDG_RUNTIME_DIR"], socket)):
+            check(time.monotonic() < deadline, "weston did not open its socket")
+            time.sleep(0.1)
+        s.env.pop("QT_QPA_PLATFORM")
+        s.env.pop("DISPLAY", None)
+        s.env["WAYLAND_DISPLAY"] = socket
+        with open(s.program_log, "wb") as log:
+            s.program = s.spawn("program", [args.program], stdout=log, stderr=subprocess.STDOUT)
+        deadline = time.monotonic() + 30
+        while not s.capture.new() and time.monotonic() < deadline:
+            check(s.program.poll() is None, f"the program ended with {s.program.returncode}")
+            time.sleep(0.1)
+        s.capture.expect(["C0 00"], "opening on Wayland")
+        time.sleep(1.0)  # the first frame
+        check(s.program.poll() is None, f"the program ended with {s.program.returncode}")
+        shots = os.path.join(s.tmp, "shots")
+        os.makedirs(shots)
+        taken = s.run(["weston-screenshooter"], timeout=20, cwd=shots)
+        check(taken.returncode == 0 and os.listdir(shots), f"no picture of the screen: {taken.stderr}")
+        os.makedirs(args.artifacts, exist_ok=True)
+        path = os.path.join(args.artifacts, "wayland.png")
+        shutil.move(os.path.join(shots, os.listdir(shots)[0]), path)
+        image = read_image(path)
+        # weston's own background and panel are not white; the keys are.
+        white = count_pixels(image, (0, 0, image[0], image[1]), is_white)
+        check(white > 2000, f"no keyboard on the screen ({white} white pixels) in {path}")
+
+
 CASES = {name[len("case_"):]: fn for name, fn in globals().items() if name.startswith("case_")}
 
 NEEDS = ["Xvfb", "xdotool", "xset", "import", "convert", "jackd", "jack_lsp", "jack_connect"]

@@ -475,6 +475,11 @@ void barSetPosition(Bar bar, int32_t position, bool redraw) {
   gWorld.bars[fake::barIndex(bar)].position = position;
 }
 
+void barSetTip(Bar bar, const char* text) {
+  fake::log("barSetTip " + fake::num(fake::barIndex(bar)) + " " + text);
+  gWorld.bars[fake::barIndex(bar)].tip = text;
+}
+
 void barShow(Bar bar, bool visible) {
   fake::log("barShow " + fake::num(fake::barIndex(bar)) + (visible ? " on" : " off"));
   gWorld.bars[fake::barIndex(bar)].visible = visible;

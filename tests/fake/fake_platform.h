@@ -62,6 +62,7 @@ struct BarState {
   int32_t minimum = 0;
   int32_t maximum = 0;
   int32_t position = 0;
+  std::string tip;
   bool visible = true;
   Rect place{0, 0, 0, 0};  // x, y, x + width, y + height
 };

@@ -1,9 +1,11 @@
 #include "frontends/qt/qt_menus.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QVariant>
 #include <vector>
 
@@ -34,6 +36,17 @@ QAction* addCommand(QMenu* menu, int32_t id, const QString& text) {
 // Marks the items menuAppendDevice added, with their command id.
 constexpr const char* kDeviceItemProperty = "plinkettDeviceItem";
 
+// A menu opened with Alt and a letter and closed with Esc leaves the menu bar holding the
+// keyboard, waiting for a second Esc: the note keys would open menus or do nothing. Once no menu
+// is open any more (arrows may have gone on to the next one), the keys go back to the keyboard.
+void giveKeysBackWhenClosed(QMenu* menu) {
+  QObject::connect(menu, &QMenu::aboutToHide, [] {
+    QTimer::singleShot(0, [] {
+      if (QApplication::activePopupWidget() == nullptr && !frontEnd().destroyed) plat::focusMainWindow();
+    });
+  });
+}
+
 }  // namespace
 
 void buildMenuBar(QMainWindow& window) {
@@ -49,6 +62,7 @@ void buildMenuBar(QMainWindow& window) {
           // Destinations come and go while the program runs: the core counts them again.
           QObject::connect(menu, &QMenu::aboutToShow, [] { onDevicesMenuOpening(); });
         }
+        if (parent == nullptr) giveKeysBackWhenClosed(menu);
         open.push_back(menu);
         break;
       }
