@@ -10,7 +10,8 @@
  *
  * Lines on stdout, flushed at once:
  *   READY FIFO yes|no
- *   MAP <ns> <window> <override-redirect 0|1> <_NET_WM_PID or 0> <WM_NAME or ->
+ *   MAP <ns> <window> <override-redirect 0|1> <transient 0|1> <_NET_WM_PID or 0> <WM_NAME or ->
+ * (transient: the window names another in WM_TRANSIENT_FOR, as dialogs and splash screens do)
  */
 #define _GNU_SOURCE
 #include <X11/Xatom.h>
@@ -85,8 +86,10 @@ int main(void) {
           if (*c == '\n' || *c == '\r') *c = ' ';
         }
       }
-      printf("MAP %llu %lu %d %lu %s\n", (unsigned long long)when, (unsigned long)w,
-             e->xmap.override_redirect ? 1 : 0, window_pid(d, w, pid_atom),
+      Window owner = None;
+      const int transient = XGetTransientForHint(d, w, &owner) != 0;
+      printf("MAP %llu %lu %d %d %lu %s\n", (unsigned long long)when, (unsigned long)w,
+             e->xmap.override_redirect ? 1 : 0, transient, window_pid(d, w, pid_atom),
              name && *name ? name : "-");
       fflush(stdout);
       if (name) XFree(name);
