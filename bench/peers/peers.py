@@ -480,7 +480,9 @@ class Run:
             if program.midi and presses:
                 record["midi"] = self.key_to_midi(program, probe_mark, presses)
             if program.sound and sound_presses:
+                started = time.monotonic()
                 record["sound"] = self.key_to_sound(program, sound_presses)
+                record["sound"]["seconds"] = time.monotonic() - started
             self.keys.ask(f"close {window}", "OK")
             try:
                 proc.wait(timeout=5)
@@ -673,12 +675,17 @@ def main():
     parser.add_argument("--period", type=int, default=64)
     parser.add_argument("--no-realtime", dest="realtime", action="store_false")
     parser.add_argument("--idle", type=float, default=10.0)
+    parser.add_argument("--nice", type=int, default=-10,
+                        help="niceness of the harness and all it starts (X server, JACK server, "
+                        "the programs), to shield the figures from other work on a shared "
+                        "machine; 0 leaves it alone")
     parser.add_argument("--key", default="q")
     parser.add_argument("--hold-ms", type=int, default=20)
     parser.add_argument("--gap-ms", type=int, default=30)
     parser.add_argument("--sound-hold-ms", type=int, default=150)
-    parser.add_argument("--threshold", type=float, default=1e-4,
-                        help="a sample louder than this is sound (full scale 1.0)")
+    parser.add_argument("--threshold", type=float, default=1e-6,
+                        help="a sample louder than this is sound (full scale 1.0; 1e-6 is "
+                        "-120 dBFS, below a 24-bit step)")
     parser.add_argument("--quiet-ms", type=float, default=80.0)
     parser.add_argument("--only", default="", help="comma-separated program names")
     parser.add_argument("--out", default=os.path.join(REPO, "bench-artifacts"))
@@ -689,7 +696,9 @@ def main():
         Floor("floor", [args.floor, "floor"], midi=True,
               what="the harness's bare Xlib+JACK client"),
         Program("jack-keyboard", ["jack-keyboard"], midi=True,
-                what="JACK MIDI out, default options (events carry a time offset)"),
+                what="JACK MIDI out, default options: it stamps each note with the key's time "
+                     "within the cycle, so notes leave one cycle later at that offset (-t "
+                     "would send them at offset 0)"),
         Program("vkeybd", ["vkeybd"],
                 what="ALSA sequencer only; no /dev/snd/seq here, so it sends nothing"),
         Vmpk("vmpk", ["vmpk"], sound=True,
@@ -704,6 +713,13 @@ def main():
         wanted = args.only.split(",")
         programs = [p for p in programs if p.name in wanted]
 
+    niceness = os.getpriority(os.PRIO_PROCESS, 0)
+    if args.nice:
+        try:
+            os.setpriority(os.PRIO_PROCESS, 0, args.nice)
+            niceness = args.nice
+        except OSError as error:
+            print(f"note: cannot set niceness {args.nice}: {error}", file=sys.stderr)
     run = Run(args)
     started = datetime.datetime.now()
     stamp = started.strftime("%Y%m%d-%H%M%S")
@@ -732,6 +748,7 @@ def main():
             f"Plinkett: {args.program}",
             f"peers: jack-keyboard {package_version('jack-keyboard')}, vkeybd "
             f"{package_version('vkeybd')}, vmpk {package_version('vmpk')}",
+            f"niceness of everything the harness starts: {niceness}; "
             f"map watcher realtime: {'yes' if run.watch_fifo else 'no'}; the machine's load "
             f"before the run: {load:.0f}% of a core (other programs share this machine)",
         ]
@@ -794,10 +811,18 @@ def main():
     excluded = {"idle_cpu_ms": ("vkeybd",)}
     text, best = table(samples, names, excluded, args.idle)
     notes = []
+    notes.append("columns: n samples (one a round for the first three figures, one a key press "
+                 "for the latencies); p99 by nearest rank; x best peer = median / the lowest "
+                 "peer median (peers: jack-keyboard, vkeybd, vmpk); - floor = median minus "
+                 "the floor client's median")
     for key, title in FIGURES:
         if key in best:
-            notes.append(f"best peer for {title.split(' (')[0]}: {best[key]}")
-    notes.append("vkeybd is left out of the best peer for idle CPU: it is no JACK client here")
+            notes.append(f"best peer for {title.format(idle=args.idle).split(' (')[0]}: "
+                         f"{best[key]}")
+    notes.append("vkeybd is left out of the best peer for idle CPU: it is no JACK client here, so "
+                 f"it pays for none of JACK's {args.rate // args.period} wake-ups a second")
+    notes.append(f"CPU is utime+stime from /proc/PID/stat in ticks of {1000 // CLK_TCK} ms; "
+                 "memory and CPU count the program and every process under it")
     for p in programs:
         notes.append(f"{p.name}: {p.what}")
         rs = [r for r in run.events if r["program"] == p.name]
@@ -811,8 +836,8 @@ def main():
         if failures:
             notes.append(f"  {p.name} failed: {failures[0]}")
         procs = sorted({r.get("processes", 0) for r in rs if "processes" in r})
-        if procs and procs != [1]:
-            notes.append(f"  {p.name}: {procs} processes counted (program and its children)")
+        notes.append(f"  {p.name}: processes counted: "
+                     f"{', '.join(str(n) for n in procs) or '-'}")
         lost = [(r["midi"]["presses"] - len(r["midi"]["on_ms"])) for r in rs if "midi" in r]
         if any(lost):
             notes.append(f"  {p.name}: {sum(lost)} presses without a note-on")
