@@ -727,7 +727,10 @@ def main():
     def interrupted(signum, frame):
         raise KeyboardInterrupt
 
+    # Ctrl-C and a plain kill both end the run cleanly (SIGINT is set here too: a shell that
+    # starts the harness in the background leaves it ignored).
     signal.signal(signal.SIGTERM, interrupted)
+    signal.signal(signal.SIGINT, interrupted)
     header = []
     try:
         busy0, total0 = machine_ticks()

@@ -9,7 +9,9 @@
 #             which this script does not build; see the README)
 # --soundfont the General MIDI soundfont both synthesizers load (Plinkett's built-in one and
 #             VMPK's FluidSynth): timgm6mb (the default, what scripts/install-deps.sh installs),
-#             fluidr3 (fluid-soundfont-gm, installed when asked for) or a file. The harness runs
+#             fluidr3 (fluid-soundfont-gm: when it is not installed, its package is fetched
+#             with apt-get download and unpacked under build/peers/, not installed, so that the
+#             system's default GM soundfont stays what it is) or a file. The harness runs
 #             in a private mount namespace in which that file is seen at Debian's default GM
 #             path, /usr/share/sounds/sf2/default-GM.sf2, the first place Plinkett looks.
 # The peers come from Debian and are installed with apt-get when missing.
@@ -26,7 +28,7 @@ while [ $# -gt 0 ]; do
     --program=*) program="${1#*=}"; shift ;;
     --soundfont) soundfont="$2"; shift 2 ;;
     --soundfont=*) soundfont="${1#*=}"; shift ;;
-    -h|--help) sed -n '2,17p' "$0"; exit 0 ;;
+    -h|--help) sed -n '2,/^set -euo/p' "$0" | sed '$d'; exit 0 ;;
     *) pass+=("$1"); shift ;;
   esac
 done
@@ -40,7 +42,7 @@ program="$(cd "$(dirname "$program")" && pwd)/$(basename "$program")"
 
 case "$soundfont" in
   timgm6mb) sf_package=timgm6mb-soundfont; sf_file=/usr/share/sounds/sf2/TimGM6mb.sf2 ;;
-  fluidr3) sf_package=fluid-soundfont-gm; sf_file=/usr/share/sounds/sf2/FluidR3_GM.sf2 ;;
+  fluidr3) sf_package=""; sf_file=/usr/share/sounds/sf2/FluidR3_GM.sf2 ;;
   *) sf_package=""; sf_file="$(realpath "$soundfont")" ;;
 esac
 
@@ -60,22 +62,38 @@ if [ ${#missing[@]} -gt 0 ]; then
   $sudo apt-get update -q > /dev/null
   $sudo apt-get install -y -q --no-install-recommends "${missing[@]}" > /dev/null
 fi
+out="$repo/build/peers"
+mkdir -p "$out"
+sf_origin=""
+if [ "$soundfont" = fluidr3 ] && [ ! -r "$sf_file" ]; then
+  unpacked="$out/fluid-soundfont-gm"
+  if [ ! -r "$unpacked$sf_file" ]; then
+    echo "fetching fluid-soundfont-gm (about 120 MB) to unpack under $unpacked"
+    rm -rf "$unpacked" "$out"/fluid-soundfont-gm_*.deb
+    # (apt warns that it downloads as root, unsandboxed, into a folder its own user cannot
+    # write: expected here)
+    (cd "$out" && apt-get download -q fluid-soundfont-gm 2>&1 > /dev/null | grep -v unsandboxed >&2 || true)
+    dpkg-deb -x "$out"/fluid-soundfont-gm_*.deb "$unpacked"
+    dpkg-deb -f "$out"/fluid-soundfont-gm_*.deb Version > "$unpacked/VERSION"
+    rm -f "$out"/fluid-soundfont-gm_*.deb
+  fi
+  sf_file="$unpacked$sf_file"
+  sf_origin="fluid-soundfont-gm $(cat "$unpacked/VERSION"), unpacked, not installed"
+fi
 [ -r "$sf_file" ] || { echo "no soundfont at $sf_file" >&2; exit 1; }
 
 # The harness's own helpers.
-out="$repo/build/peers"
-mkdir -p "$out"
 flags=(-O2 -Wall -Wextra -Werror)
 cc "${flags[@]}" -o "$out/probe" "$here/probe.c" -ljack -lm
 cc "${flags[@]}" -o "$out/floor" "$here/floor.c" -ljack -lX11
 cc "${flags[@]}" -o "$out/mapwatch" "$here/mapwatch.c" -lX11
 cc "${flags[@]}" -o "$out/keys" "$here/keys.c" -lX11 -lXtst
 
-sf_name="$sf_file"
-if owner="$(dpkg -S "$sf_file" 2>/dev/null)"; then
+if [ -z "$sf_origin" ] && owner="$(dpkg -S "$sf_file" 2>/dev/null)"; then
   pkg="${owner%%:*}"
-  sf_name="$sf_file ($pkg $(dpkg-query -W -f='${Version}' "$pkg"), $(du -h "$sf_file" | cut -f1))"
+  sf_origin="$pkg $(dpkg-query -W -f='${Version}' "$pkg")"
 fi
+sf_name="$sf_file (${sf_origin:+$sf_origin, }$(du -h "$sf_file" | cut -f1)B)"
 
 args=(--program "$program" --soundfont "$sf_file" --soundfont-name "$sf_name"
       --probe "$out/probe" --floor "$out/floor" --mapwatch "$out/mapwatch" --keys "$out/keys"
