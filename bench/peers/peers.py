@@ -414,6 +414,31 @@ class Run:
                  if l.startswith("INPUT ")]
         return ports.index(f"{PROBE}:midi_in")
 
+    # -- the machine's other work
+
+    def own_ticks(self):
+        """CPU ticks so far of the harness and everything it started."""
+        pids = [os.getpid()] + [q for _, proc in self.hub.procs for q in tree(proc.pid)]
+        return sum(cpu_ticks(q) for q in set(pids))
+
+    def others_load(self, seconds):
+        """Work on the machine that is not this run's, in % of one core, over seconds."""
+        own0, (busy0, total0) = self.own_ticks(), machine_ticks()
+        self.hub.sleep(seconds)
+        own1, (busy1, total1) = self.own_ticks(), machine_ticks()
+        other = (busy1 - busy0) - (own1 - own0)
+        return max(0.0, 100.0 * other / max(1, total1 - total0) * os.cpu_count())
+
+    def calm(self):
+        """Waits, at most --calm seconds, for other work on the machine to fall below
+        --calm-below % of a core; returns (seconds waited, the last load seen)."""
+        started = time.monotonic()
+        while True:
+            load = self.others_load(0.5)
+            waited = time.monotonic() - started
+            if load < self.args.calm_below or waited >= self.args.calm:
+                return waited, load
+
     # -- one launch of one program
 
     def launch(self, program, round_number, presses, sound_presses, warmup=False):
@@ -428,6 +453,8 @@ class Run:
         program.prepare(self, home, env)
         record = {"program": program.name, "round": round_number, "warmup": warmup}
         log_path = os.path.join(self.tmp, f"{program.name}-{round_number}.log")
+        if not warmup and self.args.calm > 0:
+            record["calm_wait_s"], record["others_at_launch_pct"] = self.calm()
         watch_mark = len(self.watch_out.lines)
         probe_mark = len(self.probe_out.lines)
         with open(log_path, "wb") as log:
@@ -461,16 +488,17 @@ class Run:
                                 "shmem": sum(status_kb(p, "RssShmem") for p in pids)}
             record["rss_mb"] = (anon + file_) / 1024.0
             cpu0 = sum(cpu_ticks(p) for p in pids)
-            busy0, total0 = machine_ticks()
+            own0, (busy0, total0) = self.own_ticks(), machine_ticks()
             xrun_mark = len(self.probe_out.lines)
             self.hub.sleep(a.idle)
             pids = tree(proc.pid)
             cpu1 = sum(cpu_ticks(p) for p in pids)
-            busy1, total1 = machine_ticks()
+            own1, (busy1, total1) = self.own_ticks(), machine_ticks()
             record["idle_cpu_ms"] = (cpu1 - cpu0) * 1000.0 / CLK_TCK
-            # The machine's other work in the same window, in % of one core.
-            other = (busy1 - busy0) - (cpu1 - cpu0)
-            record["others_cpu_pct"] = 100.0 * other / max(1, (total1 - total0)) * os.cpu_count()
+            # The machine's work in the same window that is not this run's, in % of one core.
+            other = (busy1 - busy0) - (own1 - own0)
+            record["others_cpu_pct"] = max(0.0, 100.0 * other / max(1, total1 - total0)
+                                           * os.cpu_count())
             record["idle_xruns"] = sum(1 for l in self.probe_out.lines[xrun_mark:]
                                        if l.startswith("XRUN"))
             if proc.poll() is not None:
@@ -675,6 +703,11 @@ def main():
     parser.add_argument("--period", type=int, default=64)
     parser.add_argument("--no-realtime", dest="realtime", action="store_false")
     parser.add_argument("--idle", type=float, default=10.0)
+    parser.add_argument("--calm", type=float, default=10.0,
+                        help="before each launch, wait at most this many seconds for other "
+                        "work on the machine to fall below --calm-below (0: do not wait)")
+    parser.add_argument("--calm-below", type=float, default=30.0,
+                        help="in %% of one core")
     parser.add_argument("--nice", type=int, default=-10,
                         help="niceness of the harness and all it starts (X server, JACK server, "
                         "the programs), to shield the figures from other work on a shared "
@@ -733,10 +766,7 @@ def main():
     signal.signal(signal.SIGINT, interrupted)
     header = []
     try:
-        busy0, total0 = machine_ticks()
-        time.sleep(2.0)
-        busy1, total1 = machine_ticks()
-        load = 100.0 * (busy1 - busy0) / max(1, total1 - total0) * os.cpu_count()
+        load = run.others_load(2.0)
         run.start()
         header = [
             f"Plinkett against its peers, {started:%Y-%m-%d %H:%M}, {args.rounds} rounds",
@@ -753,7 +783,8 @@ def main():
             f"{package_version('vkeybd')}, vmpk {package_version('vmpk')}",
             f"niceness of everything the harness starts: {niceness}; "
             f"map watcher realtime: {'yes' if run.watch_fifo else 'no'}; the machine's load "
-            f"before the run: {load:.0f}% of a core (other programs share this machine)",
+            f"before the run: {load:.0f}% of a core besides this run's; each launch waits up to "
+            f"{args.calm:g} s for it to fall below {args.calm_below:g}%",
         ]
         print("\n".join(header), flush=True)
         # One unrecorded launch of each: the first launch of a program reads its files from
@@ -769,7 +800,8 @@ def main():
                 sound = math.ceil(args.sound_presses / args.rounds)
                 r = run.launch(p, round_number, presses, sound)
                 run.events.append(r)
-                short = (f"others {fmt(r.get('others_cpu_pct'))}% cpu: "
+                short = (f"others {fmt(r.get('others_at_launch_pct'))}%/"
+                         f"{fmt(r.get('others_cpu_pct'))}% cpu: "
                          f"map {fmt(r.get('map_ms'))} ms, rss {fmt(r.get('rss_mb'))} MB, "
                          f"idle cpu {fmt(r.get('idle_cpu_ms'))} ms")
                 if "midi" in r:
@@ -848,10 +880,11 @@ def main():
         if misses:
             notes.append(f"  {p.name}: {misses} presses without sound within 3 s")
         xr = sum(r.get("idle_xruns", 0) + r.get("midi", {}).get("xruns", 0) for r in rs)
-        notes.append(f"  {p.name}: JACK xruns during its measurements: {xr}; the machine's "
-                     f"other work in its idle windows: "
-                     f"{fmt(statistics.median([r['others_cpu_pct'] for r in rs if 'others_cpu_pct' in r]) if any('others_cpu_pct' in r for r in rs) else None)}"
-                     f"% of a core (median)")
+        others = [round(r["others_cpu_pct"]) for r in rs if "others_cpu_pct" in r]
+        at_launch = [round(r["others_at_launch_pct"]) for r in rs if "others_at_launch_pct" in r]
+        notes.append(f"  {p.name}: JACK xruns during its measurements: {xr}; other work on "
+                     f"the machine, % of a core, at each launch: {at_launch or '-'}, in each "
+                     f"idle window: {others or '-'}")
     notes += run.notes
     report = "\n".join(header) + "\n\n" + text + "\n\n" + "\n".join(notes)
     print()
