@@ -21,7 +21,6 @@ import json
 import math
 import os
 import platform
-import re
 import select
 import shutil
 import signal
@@ -36,7 +35,6 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 REPO = os.path.dirname(os.path.dirname(HERE))
 PROBE = "peersprobe"
 CLK_TCK = os.sysconf("SC_CLK_TCK")
-PAGE_KB = os.sysconf("SC_PAGE_SIZE") // 1024
 
 
 class Failure(Exception):
@@ -299,7 +297,7 @@ class Run:
         self.hub = Hub()
         self.tmp = tempfile.mkdtemp(prefix="plinkett-peers-")
         self.soundfont = args.soundfont
-        self.samples = {}     # program -> figure -> [values]
+        self.launches = 0
         self.events = []      # raw per-launch records
         self.notes = []
         self.env = {k: v for k, v in os.environ.items()
@@ -441,9 +439,12 @@ class Run:
 
     # -- one launch of one program
 
-    def launch(self, program, round_number, presses, sound_presses, warmup=False):
+    def launch(self, program, round_number, presses=0, sound_presses=0, mode="full"):
+        """mode "full": every figure; "quick": launch to map only, then closed; "warmup": the
+        same, not recorded."""
         a = self.args
-        home = os.path.join(self.tmp, f"home-{program.name}-{round_number}")
+        self.launches += 1
+        home = os.path.join(self.tmp, f"home-{program.name}-{self.launches}")
         for d in ("config", "data", "run"):
             os.makedirs(os.path.join(home, d), mode=0o700)
         env = dict(self.env)
@@ -451,9 +452,9 @@ class Run:
                     "XDG_DATA_HOME": os.path.join(home, "data"),
                     "XDG_RUNTIME_DIR": os.path.join(home, "run"), "XDG_CACHE_HOME": self.cache})
         program.prepare(self, home, env)
-        record = {"program": program.name, "round": round_number, "warmup": warmup}
-        log_path = os.path.join(self.tmp, f"{program.name}-{round_number}.log")
-        if not warmup and self.args.calm > 0:
+        record = {"program": program.name, "round": round_number, "mode": mode}
+        log_path = os.path.join(self.tmp, f"{program.name}-{self.launches}.log")
+        if mode == "full" and self.args.calm > 0:
             record["calm_wait_s"], record["others_at_launch_pct"] = self.calm()
         watch_mark = len(self.watch_out.lines)
         probe_mark = len(self.probe_out.lines)
@@ -476,7 +477,9 @@ class Run:
             record["maps"] = [((int(l.split()[1]) - launched) / 1e6, l.split(" ", 6)[6])
                               for l in self.watch_out.lines[watch_mark:]
                               if l.startswith("MAP ") and int(l.split()[1]) >= launched]
-            if warmup:
+            if mode != "full":
+                self.hub.sleep(1.0)  # let it finish starting before it is asked to close
+                self.close(proc, window, record)
                 return record
             # Memory 3 s after the map; CPU over the 10 s after that.
             self.hub.sleep(max(0.0, (mapped + 3_000_000_000 - mono_ns()) / 1e9))
@@ -511,11 +514,7 @@ class Run:
                 started = time.monotonic()
                 record["sound"] = self.key_to_sound(program, sound_presses)
                 record["sound"]["seconds"] = time.monotonic() - started
-            self.keys.ask(f"close {window}", "OK")
-            try:
-                proc.wait(timeout=5)
-            except subprocess.TimeoutExpired:
-                record["close"] = "did not end within 5 s of WM_DELETE_WINDOW; stopped"
+            self.close(proc, window, record)
             return record
         except Failure as failure:
             record["failure"] = str(failure)
@@ -525,6 +524,14 @@ class Run:
             self.hub.procs = [(n, p) for n, p in self.hub.procs if p is not proc]
             with open(log_path, errors="replace") as f:
                 record["log_tail"] = f.read()[-1500:]
+
+    def close(self, proc, window, record):
+        """As a window manager's close box would; the caller stops it if that fails."""
+        self.keys.ask(f"close {window}", "OK")
+        try:
+            proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            record["close"] = "did not end within 5 s of WM_DELETE_WINDOW; stopped"
 
     def key_to_midi(self, program, probe_mark, presses):
         a = self.args
@@ -695,6 +702,8 @@ def main():
     parser.add_argument("--mapwatch", required=True)
     parser.add_argument("--keys", required=True)
     parser.add_argument("--floor", required=True)
+    parser.add_argument("--launches", type=int, default=2,
+                        help="launch-only turns per round before the full turn (launch to map)")
     parser.add_argument("--presses", type=int, default=200, help="key presses per program, "
                         "spread over the rounds")
     parser.add_argument("--sound-presses", type=int, default=30, help="per synthesizer, spread "
@@ -703,7 +712,7 @@ def main():
     parser.add_argument("--period", type=int, default=64)
     parser.add_argument("--no-realtime", dest="realtime", action="store_false")
     parser.add_argument("--idle", type=float, default=10.0)
-    parser.add_argument("--calm", type=float, default=10.0,
+    parser.add_argument("--calm", type=float, default=5.0,
                         help="before each launch, wait at most this many seconds for other "
                         "work on the machine to fall below --calm-below (0: do not wait)")
     parser.add_argument("--calm-below", type=float, default=30.0,
@@ -790,11 +799,22 @@ def main():
         # One unrecorded launch of each: the first launch of a program reads its files from
         # disk, later ones (and a user's usual one) from the page cache.
         for p in programs:
-            r = run.launch(p, 0, 0, 0, warmup=True)
+            r = run.launch(p, 0, mode="warmup")
             if "failure" in r:
                 print(f"warm-up {p.name}: {r['failure']}", flush=True)
             run.hub.sleep(0.5)
         for round_number in range(1, args.rounds + 1):
+            # Launch-only turns first (launch to map is the figure that varies most), then one
+            # turn each with every figure.
+            for _ in range(args.launches):
+                times = []
+                for p in programs:
+                    r = run.launch(p, round_number, mode="quick")
+                    run.events.append(r)
+                    times.append(f"{p.name} {fmt(r.get('map_ms'))}"
+                                 + (" FAILED" if "failure" in r else ""))
+                    run.hub.sleep(0.5)
+                print(f"round {round_number} launch to map (ms): {', '.join(times)}", flush=True)
             for p in programs:
                 presses = math.ceil(args.presses / args.rounds)
                 sound = math.ceil(args.sound_presses / args.rounds)
@@ -846,8 +866,8 @@ def main():
     excluded = {"idle_cpu_ms": ("vkeybd",)}
     text, best = table(samples, names, excluded, args.idle)
     notes = []
-    notes.append("columns: n samples (one a round for the first three figures, one a key press "
-                 "for the latencies); p99 by nearest rank; x best peer = median / the lowest "
+    notes.append(f"columns: n samples (launch to map: every launch, {args.launches + 1} a "
+                 "round; memory and CPU: one a round; latencies: one a key press); p99 by nearest rank; x best peer = median / the lowest "
                  "peer median (peers: jack-keyboard, vkeybd, vmpk); - floor = median minus "
                  "the floor client's median")
     for key, title in FIGURES:
