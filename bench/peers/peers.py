@@ -5,11 +5,14 @@ at the end. Started by bench/peers/run.sh, which builds the helpers and chooses 
 see that script for the options.
 
 Figures, for each program:
-  launch -> window mapped   fork/exec to the X server's MapNotify for its first top-level window
-                            (both on CLOCK_MONOTONIC; the watcher blocks on the X connection)
+  launch -> window mapped   fork/exec to the X server's MapNotify for its main window (the first
+                            top-level one neither override-redirect nor transient), both on
+                            CLOCK_MONOTONIC; the watcher blocks on the X connection. Measured at
+                            every launch, including launch-only turns.
   memory                    RssAnon + RssFile of the program and its children, 3 s after the map
                             (JACK's shared memory is RssShmem and is left out)
   idle CPU                  utime + stime of the program and its children over the next 10 s
+                            (JACK wakes each client 750 times a second at 64 frames)
   key -> MIDI               XTEST key press to the note-on at a JACK MIDI input, on JACK's clock
   key -> sound              XTEST key press to the first sample above the level at a JACK audio
                             input, for programs with a synthesizer playing through JACK
