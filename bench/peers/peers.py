@@ -787,7 +787,7 @@ def main():
             f"{package_version('jackd2')}), {run.rate} Hz, {run.period} frames = "
             f"{run.period * 1000.0 / run.rate:.2f} ms, "
             f"{'realtime (SCHED_FIFO)' if run.jack_realtime else 'not realtime'}",
-            f"clocks: JACK - CLOCK_MONOTONIC_RAW = {run.jack_minus_raw / 1e6:+.3f} ms; "
+            f"clocks: JACK - CLOCK_MONOTONIC_RAW = {round(run.jack_minus_raw / 1e6, 3) + 0.0:+.3f} ms; "
             f"CLOCK_MONOTONIC - CLOCK_MONOTONIC_RAW = {run.mono_minus_raw / 1e6:+.3f} ms",
             f"soundfont: {args.soundfont_name or args.soundfont}",
             f"Plinkett: {args.program}",
