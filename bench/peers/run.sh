@@ -5,8 +5,8 @@
 #   bench/peers/run.sh [--rounds N] [--program PATH] [--soundfont timgm6mb|fluidr3|FILE]
 #                      [any option of bench/peers/peers.py, e.g. --only floor,plinkett-jack]
 #
-# --program   the Plinkett binary to measure (default: build/rel/src/platform/qt/plinkett,
-#             which this script does not build; see the README)
+# --program   the Plinkett binary to measure (default: the executable named plinkett in the
+#             Release build tree build/rel/, which this script does not build; see the README)
 # --soundfont the General MIDI soundfont both synthesizers load (Plinkett's built-in one and
 #             VMPK's FluidSynth): timgm6mb (the default, what scripts/install-deps.sh installs),
 #             fluidr3 (fluid-soundfont-gm: when it is not installed, its package is fetched
@@ -19,7 +19,7 @@ set -euo pipefail
 here="$(cd "$(dirname "$0")" && pwd)"
 repo="$(cd "$here/../.." && pwd)"
 
-program="$repo/build/rel/src/platform/qt/plinkett"
+program=""
 soundfont=timgm6mb
 pass=()
 while [ $# -gt 0 ]; do
@@ -33,6 +33,11 @@ while [ $# -gt 0 ]; do
   esac
 done
 
+if [ -z "$program" ]; then
+  # The Release build's binary, wherever the source layout puts it in the build tree.
+  program="$(find "$repo/build/rel" -type f -name plinkett -perm -u+x 2>/dev/null | head -1)"
+  program="${program:-$repo/build/rel/src/platform/qt/plinkett}"
+fi
 if [ ! -x "$program" ]; then
   echo "no program at $program; build it first:" >&2
   echo "  cmake -S $repo -B $repo/build/rel -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLINKETT_TESTS=OFF && cmake --build $repo/build/rel" >&2
@@ -102,9 +107,9 @@ default_gm=/usr/share/sounds/sf2/default-GM.sf2
 if [ "$(id -u)" -eq 0 ] && [ -e "$default_gm" ]; then
   # Only the harness and what it starts see the chosen soundfont there; the system keeps its own.
   exec unshare --mount --propagation private -- bash -c \
-    'mount --bind "$1" "$2" && shift 2 && exec python3 "$@"' \
+    'mount --bind "$1" "$2" && shift 2 && exec python3 -B "$@"' \
     _ "$sf_file" "$default_gm" "$here/peers.py" "${args[@]}"
 fi
 echo "note: not root (or no $default_gm): Plinkett loads whatever GM soundfont it finds," \
      "which may differ from VMPK's $sf_file" >&2
-exec python3 "$here/peers.py" "${args[@]}" --soundfont-name "$sf_name; Plinkett: what it finds"
+exec python3 -B "$here/peers.py" "${args[@]}" --soundfont-name "$sf_name; Plinkett: what it finds"
