@@ -36,7 +36,7 @@ done
 if [ -z "$program" ]; then
   # The Release build's binary, wherever the source layout puts it in the build tree.
   program="$(find "$repo/build/rel" -type f -name plinkett -perm -u+x 2>/dev/null | head -1)"
-  program="${program:-$repo/build/rel/src/platform/qt/plinkett}"
+  program="${program:-$repo/build/rel/bin/plinkett}"
 fi
 if [ ! -x "$program" ]; then
   echo "no program at $program; build it first:" >&2
