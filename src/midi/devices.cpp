@@ -93,6 +93,11 @@ void openDevice() {
 
 void closeDevice() {
   plat::menuCheck(cmd::kActive, false);
+  silenceAndClosePort();
+}
+
+void silenceAndClosePort() {
+  if (app.midi.deviceOpen == 0) return;
   for (int32_t channel = 0; channel < kMidiChannels; ++channel) controlChange(channel, midi_controller::kAllNotesOff, 0);
   closePort();
 }

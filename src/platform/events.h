@@ -40,6 +40,11 @@ bool startMainWindow();
 // and posts the quit request. Runs at most once; later calls do nothing.
 void onDestroy();
 
+// The process is ending without the shutdown sequence (its display went away under it): the open
+// port gets the all-notes-off of a close and is closed, so nothing keeps sounding. No window, menu
+// or file service is used. Does nothing after a whole shutdown.
+void onAbruptEnd();
+
 // ---- The keyboard ----------------------------------------------------------------------------
 
 // Virtual-key codes of the keys with fixed duties (recognised by meaning, not position).

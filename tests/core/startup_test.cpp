@@ -284,6 +284,21 @@ TEST_F(Startup, ClosingWithTheDeviceOpenSavesThenSilencesAllChannels) {
   EXPECT_TRUE(fake::isChecked(cmd::kActive));
 }
 
+TEST_F(Startup, AnAbruptEndSilencesTheOpenPortWithoutTouchingTheWindow) {
+  onCreate();
+  fake::clearLog();
+  onAbruptEnd();
+  std::vector<std::string> expected;
+  for (int c = 0; c < 16; ++c) expected.push_back(std::string("midiOutSend B") + "0123456789ABCDEF"[c] + " 7B 00");
+  expected.push_back("midiOutClose");
+  EXPECT_EQ(fake::world().calls, expected);
+  // After a whole shutdown there is nothing left to silence.
+  plat::windowClose();
+  fake::clearLog();
+  onAbruptEnd();
+  EXPECT_TRUE(fake::world().calls.empty());
+}
+
 TEST_F(Startup, ClosingWithTheDeviceClosedRemembersTheChoiceWithoutOpening) {
   onCreate();
   dispatchCommand(cmd::kFirstDevice + 1);  // device 1

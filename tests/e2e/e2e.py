@@ -719,6 +719,41 @@ def case_infinite_zoom_paints_and_closes(args):
         check(math.isinf(read_settings(s.settings_path)["zoom"]), "the stored zoom was changed")
 
 
+def case_ending_signals_close_as_the_window_does(args):
+    """SIGTERM, SIGINT or SIGHUP with a key held and the transposition changed: the program ends
+    as a closed window does, silencing all channels and saving what the player changed."""
+    for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+        with Session(args, f"signal{int(number)}") as s:
+            s.open_with_capture_device()
+            s.key("Up")
+            s.xdotool("keydown", "q")
+            s.capture.expect(["90 43 64"], "Q held, one octave up")
+            os.kill(s.program.pid, number)
+            try:
+                s.program.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                raise Failure(f"{number.name} did not end the program")
+            check(s.program.returncode == 0, f"{number.name}: exit status {s.program.returncode}")
+            s.capture.expect([f"B{channel:X} 7B 00" for channel in range(16)], f"{number.name} with Q held")
+            check(read_settings(s.settings_path)["transpose"] == 1, f"{number.name}: the transposition was not saved")
+
+
+def case_display_gone_silences_the_port(args):
+    """The X server dies with a key held: whatever becomes of the program, the device hears
+    all notes off on every channel before the process ends."""
+    with Session(args, "xgone") as s:
+        s.open_with_capture_device()
+        s.xdotool("keydown", "q")
+        s.capture.expect(["90 37 64"], "Q held")
+        xvfb = next(proc for name, proc in s.processes if name == "Xvfb")
+        xvfb.kill()
+        try:
+            s.program.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end when its display went away")
+        s.capture.expect([f"B{channel:X} 7B 00" for channel in range(16)], "the display gone with Q held")
+
+
 def case_settings_fifo_gives_defaults(args):
     """A pipe where the settings file belongs: the window opens at once with the first-start
     settings (a plain read would wait for a writer for ever), and closing leaves the pipe be."""

@@ -6,6 +6,7 @@
 
 #include "frontends/qt/qt_auto_repeat.h"
 #include "frontends/qt/qt_front_end.h"
+#include "frontends/qt/qt_signals.h"
 #include "platform/events.h"
 
 namespace {
@@ -64,8 +65,10 @@ int main(int argc, char** argv) {
   QGuiApplication::setDesktopFileName("org.example.plinkett");
   QApplication::setQuitOnLastWindowClosed(false);  // the shutdown sequence posts the quit itself
   enableDetectableAutoRepeat();
+  closeWindowOnEndingSignals();
   int code = 0;
   if (startFrontEnd()) {
+    silencePortAtAbruptExit();
     code = QApplication::exec();
   }
   code = frontEnd().exitCode;
