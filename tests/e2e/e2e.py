@@ -754,6 +754,56 @@ def case_display_gone_silences_the_port(args):
         s.capture.expect([f"B{channel:X} 7B 00" for channel in range(16)], "the display gone with Q held")
 
 
+def soundfont_case(args, name, prepare):
+    """A first start whose built-in synthesizer cannot load a soundfont: the open-failure box,
+    the reason on standard error, then a window with the device closed that plays nothing,
+    closes with status 0 and remembers the device as closed. prepare(folder) fills the folder
+    that is mounted over the system's soundfont folders for this program alone."""
+    with Session(args, name) as s:
+        s.use_file_synth()
+        fonts = os.path.join(s.tmp, "fonts")
+        os.makedirs(fonts)
+        prepare(fonts)
+        mounts = " ".join(f"mount --bind {fonts} {d};" for d in
+                          ("/usr/share/sounds/sf2", "/usr/share/sounds/sf3", "/usr/share/soundfonts")
+                          if os.path.isdir(d))
+        probe = subprocess.run(["unshare", "-m", "--propagation", "private", "true"], capture_output=True)
+        if probe.returncode != 0:
+            print("SKIP: no private mount namespace here")
+            raise Skip()
+        s.start_x()
+        s.start_program(run_as=["unshare", "-m", "--propagation", "private", "sh", "-c",
+                                mounts + ' exec "$0"'])
+        s.focus()
+        s.key("Return")  # the box "Cannot open MIDI device"
+        time.sleep(0.5)
+        s.window = None
+        deadline = time.monotonic() + 10
+        while s.window is None and time.monotonic() < deadline:
+            ids = s.run(["xdotool", "search", "--onlyvisible", "--name", f"^{WINDOW_NAME}$"]).stdout.split()
+            s.window = ids[-1] if ids else None
+            time.sleep(0.2)
+        check(s.window, "no window after the box")
+        s.close_window()
+        with open(s.program_log, errors="replace") as f:
+            log = f.read()
+        check("built-in synthesizer cannot open" in log, f"no reason on standard error: {log[-500:]}")
+        saved = read_settings(s.settings_path)
+        check(saved["openAtStart"] == 0, f"the device is remembered as open: {saved}")
+
+
+def case_soundfont_missing(args):
+    soundfont_case(args, "nofont", lambda folder: None)
+
+
+def case_soundfont_corrupt(args):
+    def garbage(folder):
+        for name in ("default-GM.sf2", "TimGM6mb.sf2", "FluidR3_GM.sf2", "default-GM.sf3"):
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(b"RIFF\x10\x00\x00\x00sfbk" + os.urandom(4096))
+    soundfont_case(args, "badfont", garbage)
+
+
 def case_settings_fifo_gives_defaults(args):
     """A pipe where the settings file belongs: the window opens at once with the first-start
     settings (a plain read would wait for a writer for ever), and closing leaves the pipe be."""
