@@ -28,6 +28,8 @@ import wave
 WINDOW_NAME = "Plinkett Freeware"
 SETTINGS_MAGIC = 0x12993315
 SKIP = 77
+# What a closing port sends: controller 123 (all notes off) on channels 1 to 16, in order.
+ALL_NOTES_OFF = [f"B{channel:X} 7B 00" for channel in range(16)]
 
 
 class Failure(Exception):
@@ -669,7 +671,7 @@ def case_close_saves_and_silences(args):
     with Session(args, "close") as s:
         device = s.open_with_capture_device(channel=2, program=5)
         s.close_window()
-        s.capture.expect([f"B{channel:X} 7B 00" for channel in range(16)], "closing")
+        s.capture.expect(ALL_NOTES_OFF, "closing")
         saved = read_settings(s.settings_path)
         check(saved["savedDeviceId"] == device, f"saved device {saved['savedDeviceId']}")
         check(saved["openAtStart"] == 1, f"open-at-start {saved['openAtStart']}")
@@ -734,7 +736,7 @@ def case_ending_signals_close_as_the_window_does(args):
             except subprocess.TimeoutExpired:
                 raise Failure(f"{number.name} did not end the program")
             check(s.program.returncode == 0, f"{number.name}: exit status {s.program.returncode}")
-            s.capture.expect([f"B{channel:X} 7B 00" for channel in range(16)], f"{number.name} with Q held")
+            s.capture.expect(ALL_NOTES_OFF, f"{number.name} with Q held")
             check(read_settings(s.settings_path)["transpose"] == 1, f"{number.name}: the transposition was not saved")
 
 
@@ -751,7 +753,7 @@ def case_display_gone_silences_the_port(args):
             s.program.wait(timeout=20)
         except subprocess.TimeoutExpired:
             raise Failure("the program did not end when its display went away")
-        s.capture.expect([f"B{channel:X} 7B 00" for channel in range(16)], "the display gone with Q held")
+        s.capture.expect(ALL_NOTES_OFF, "the display gone with Q held")
 
 
 def soundfont_case(args, name, prepare):
@@ -1012,7 +1014,7 @@ def case_own_jack_port(args):
         s.key("q")
         s.capture.expect(["90 37 64", "80 37 40"], "Q through the port connected by hand")
         s.devices_menu("a")
-        s.capture.expect([f"B{channel:X} 7B 00" for channel in range(16)], "closing")
+        s.capture.expect(ALL_NOTES_OFF, "closing")
         listing = s.run(["jack_lsp"]).stdout.splitlines()
         check("Plinkett:out" not in listing, f"the port outlived its closing: {listing}")
         s.close_window()
