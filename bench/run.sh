@@ -8,4 +8,4 @@ cmake --build build/bench -j "$(nproc)" --target plinkett plinkett_jack_capture 
 python3 bench/key_latency.py \
   --capture build/bench/tests/e2e/plinkett_jack_capture \
   --midi-tool build/bench/tests/e2e/plinkett_midi_tool \
-  --program build/bench/src/frontends/qt/plinkett "$@"
+  --program build/bench/bin/plinkett "$@"

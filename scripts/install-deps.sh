@@ -28,6 +28,11 @@ packages=(
   g++-mingw-w64-x86-64 googletest icoutils
   wine wine64 fonts-wine
   libxi6 libxrandr2 libxrender1 libxcursor1 libxinerama1 libxcomposite1 libxfixes3 procps
+  # The Qt Wayland plugin the program needs on a Wayland desktop, and a headless compositor to
+  # test it under.
+  qt6-wayland weston
+  # The package (scripts/package.sh) and the checks of the desktop entry and AppStream data.
+  file desktop-file-utils appstream man-db
 )
 
 missing=()

@@ -6,4 +6,4 @@ cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
 cmake -S . -B build/run -G Ninja -DCMAKE_BUILD_TYPE=Release -DPLINKETT_TESTS=OFF
 cmake --build build/run -j "$(nproc)"
-exec build/run/src/frontends/qt/plinkett "$@"
+exec build/run/bin/plinkett "$@"

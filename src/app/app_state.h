@@ -33,6 +33,7 @@ struct ShellState {
   static constexpr int32_t kSettingsPathSize = 260;
   char helpPath[kHelpPathSize] = {};          // help file beside the executable
   char settingsPath[kSettingsPathSize] = {};  // settings file, built once at creation
+  char deviceNamePath[kSettingsPathSize] = {};  // its companion, the saved device's name, beside it
   // Set when the creation sequence ran to its end. Shutdown writes the settings file only then,
   // so an early end (no device, timer box cancelled) never overwrites what the user chose.
   int32_t startupComplete = 0;
@@ -41,8 +42,11 @@ struct ShellState {
 
 struct MidiState {
   int32_t currentDeviceId = -1;   // device in use or to be opened: -1 mapper
+  // The name of the device the user chose, as the Devices menu showed it, to find it again when
+  // numbers move; empty for the mapper and for a device known by its number only.
+  char deviceName[32] = {};
   int32_t deviceOpen = 0;         // 1 while port is open; mirrored by the mark of "&Active"
-  int32_t deviceCount = 0;        // numbered output devices counted at start-up
+  int32_t deviceCount = 0;        // numbered output devices in the latest count
   int32_t mapperItemPresent = 0;  // 1 when the Devices menu has the mapper item (1999)
   plat::MidiHandle port = 0;      // the one output port, while deviceOpen
   int32_t soundingNotes[kMidiNotes] = {};  // 1: this program switched the note on and not yet off

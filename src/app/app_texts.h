@@ -11,4 +11,5 @@ inline constexpr const char* kTooManyTimers = "Too many clocks or timers!";
 inline constexpr const char* kGuideNotFound = "The user's guide cannot be found.";
 inline constexpr const char* kHelpFileName = "plinkett.hlp";
 inline constexpr const char* kSettingsFileName = "PLINKETT.SET";
+inline constexpr const char* kDeviceNameFileName = "PLINKETT.DEV";
 }  // namespace text

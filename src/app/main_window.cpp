@@ -86,6 +86,11 @@ bool startMainWindow() {
   return true;
 }
 
+void onAbruptEnd() {
+  // After a whole shutdown the port is closed already; this is for an end that skipped it.
+  if (app.shell.shutdownDone == 0) silenceAndClosePort();
+}
+
 void onDestroy() {
   if (app.shell.shutdownDone != 0) return;
   app.shell.shutdownDone = 1;

@@ -1,6 +1,8 @@
 #include "display/control_bars.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <iterator>
 
 #include "app/app_state.h"
 #include "app/commands.h"
@@ -28,18 +30,30 @@ void placeBar(plat::Bar bar, int32_t x, int32_t y, int32_t width, int32_t height
   plat::barMove(bar, x, y, width, height);
 }
 
+// The bars' names, by plat::Bar, as their tips show them.
+constexpr const char* kBarNames[] = {"Velocity", "Modulation", "Pitch bend"};
+static_assert(std::size(kBarNames) == static_cast<std::size_t>(plat::Bar::PitchBend) + 1);
+
+// Moves a bar's thumb and names, in the bar's tip, the value the new position stands for.
+void showBarValue(plat::Bar bar, int32_t position, int32_t value, bool redraw) {
+  plat::barSetPosition(bar, position, redraw);
+  char tip[32];
+  std::snprintf(tip, sizeof tip, "%s: %d", kBarNames[static_cast<int32_t>(bar)], static_cast<int>(value));
+  plat::barSetTip(bar, tip);
+}
+
 }  // namespace
 
 void createControlBars() {
   plat::barCreate(plat::Bar::Velocity, true);
   plat::barSetRange(plat::Bar::Velocity, kVelocityMin, kVelocityMax, false);
-  plat::barSetPosition(plat::Bar::Velocity, velocityPosition(app.settings.velocity), true);
+  showBarValue(plat::Bar::Velocity, velocityPosition(app.settings.velocity), app.settings.velocity, true);
   plat::barCreate(plat::Bar::Modulation, false);
   plat::barSetRange(plat::Bar::Modulation, 0, kModulationMax, false);
-  plat::barSetPosition(plat::Bar::Modulation, app.bars.modulation, false);
+  showBarValue(plat::Bar::Modulation, app.bars.modulation, app.bars.modulation, false);
   plat::barCreate(plat::Bar::PitchBend, true);
   plat::barSetRange(plat::Bar::PitchBend, 0, kBendMax, false);
-  plat::barSetPosition(plat::Bar::PitchBend, kBendRestPosition, false);
+  showBarValue(plat::Bar::PitchBend, kBendRestPosition, kBendMax - kBendRestPosition, false);
   app.bars.created = 1;
   // The size passes of the window's creation came before the bars existed; this one places them
   // before the window is first shown.
@@ -65,7 +79,7 @@ void onModulationScroll(int32_t request, uint16_t position) {
     default: return;  // dragging changes nothing until the thumb is let go
   }
   app.bars.modulation = std::clamp(value, 0, kModulationMax);
-  plat::barSetPosition(plat::Bar::Modulation, app.bars.modulation, true);
+  showBarValue(plat::Bar::Modulation, app.bars.modulation, app.bars.modulation, true);
   // Sent even when the value did not change: a click at 0 repeats controller 1 value 0.
   if (app.midi.deviceOpen != 0) modulationWheel(app.settings.channel, app.bars.modulation);
 }
@@ -83,7 +97,7 @@ void onPitchBendScroll(int32_t request, uint16_t position) {
   } else {
     return;  // arrows and trough: the bend is played by dragging only
   }
-  plat::barSetPosition(plat::Bar::PitchBend, kBendMax - value, true);
+  showBarValue(plat::Bar::PitchBend, kBendMax - value, value, true);
   if (app.midi.deviceOpen != 0) pitchBend(app.settings.channel, value);
 }
 
@@ -116,7 +130,7 @@ void onVerticalScroll(plat::Bar bar, int32_t request, uint16_t position) {
 
 void updateVelocityBar() {
   app.settings.velocity = std::clamp(app.settings.velocity, kVelocityMin, kVelocityMax);
-  plat::barSetPosition(plat::Bar::Velocity, velocityPosition(app.settings.velocity), true);
+  showBarValue(plat::Bar::Velocity, velocityPosition(app.settings.velocity), app.settings.velocity, true);
 }
 
 void toggleControlBars() {

@@ -5,6 +5,7 @@
 #include "app/app_state.h"
 #include "app/app_texts.h"
 #include "app/commands.h"
+#include "midi/device_names.h"
 #include "midi/midi_output.h"
 #include "midi/short_message.h"
 #include "platform/platform.h"
@@ -39,9 +40,8 @@ void closePort() {
   app.midi.deviceOpen = 0;
 }
 
-}  // namespace
-
-void fillDevicesMenu(int32_t deviceCount) {
+// The mapper item (when there is a mapper) and one item per numbered device, unchecked.
+void appendDeviceItems(int32_t deviceCount) {
   char name[32];
   if (plat::midiOutProductName(-1, name)) {
     if (name[0] == '\0') std::snprintf(name, sizeof name, "%s", kMapperFallbackName);
@@ -56,7 +56,26 @@ void fillDevicesMenu(int32_t deviceCount) {
     }
     plat::menuAppendDevice(deviceItem(n), name);
   }
+}
+
+}  // namespace
+
+void fillDevicesMenu(int32_t deviceCount) {
+  appendDeviceItems(deviceCount);
   if (app.midi.mapperItemPresent != 0) plat::menuCheck(cmd::kMapperDevice, true);
+}
+
+void onDevicesMenuOpening() {
+  char listedName[32] = {};
+  if (app.midi.currentDeviceId == -1 || !plat::midiOutProductName(app.midi.currentDeviceId, listedName)) {
+    listedName[0] = '\0';
+  }
+  plat::menuRemoveDevices();
+  app.midi.mapperItemPresent = 0;
+  app.midi.deviceCount = plat::midiOutCount();
+  appendDeviceItems(app.midi.deviceCount);
+  app.midi.currentDeviceId = currentDeviceAfterRecount(listedName);
+  checkDeviceItem(app.midi.currentDeviceId, true);
 }
 
 void openDevice() {
@@ -74,12 +93,17 @@ void openDevice() {
 
 void closeDevice() {
   plat::menuCheck(cmd::kActive, false);
+  silenceAndClosePort();
+}
+
+void silenceAndClosePort() {
+  if (app.midi.deviceOpen == 0) return;
   for (int32_t channel = 0; channel < kMidiChannels; ++channel) controlChange(channel, midi_controller::kAllNotesOff, 0);
   closePort();
 }
 
 void openDeviceAtStart() {
-  app.midi.currentDeviceId = app.settings.savedDeviceId;
+  app.midi.currentDeviceId = savedDeviceAtStart();
   checkDeviceItem(-1, false);
   checkDeviceItem(app.midi.currentDeviceId, true);
   if (app.settings.openAtStart == 0) return;
@@ -109,6 +133,7 @@ void selectDevice(int32_t commandId) {
   if (app.midi.deviceOpen == 1) closePort();
   checkDeviceItem(app.midi.currentDeviceId, false);
   app.midi.currentDeviceId = commandId - cmd::kFirstDevice;
+  rememberDeviceName(app.midi.currentDeviceId);
   plat::menuCheck(commandId, true);
   openDevice();
   if (app.midi.deviceOpen == 0) plat::menuCheck(cmd::kActive, false);

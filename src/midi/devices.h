@@ -5,9 +5,13 @@
 #include <cstdint>
 
 void fillDevicesMenu(int32_t deviceCount);
+// onDevicesMenuOpening (events.h) is here too: it appends the items anew from a fresh count.
 void openDevice();
 void closeDevice();
-void openDeviceAtStart();
+// All notes off on the 16 channels, then the close, with no menu or window touched: the part of
+// closing that must happen even when the window system is gone.
+void silenceAndClosePort();
+void openDeviceAtStart();                // the saved device, found by its name where it has one
 void toggleActive();                     // command 101
 bool isDeviceCommand(int32_t commandId); // 1999 (with a mapper item) and 2000 + n
 void selectDevice(int32_t commandId);

@@ -40,6 +40,11 @@ bool startMainWindow();
 // and posts the quit request. Runs at most once; later calls do nothing.
 void onDestroy();
 
+// The process is ending without the shutdown sequence (its display went away under it): the open
+// port gets the all-notes-off of a close and is closed, so nothing keeps sounding. No window, menu
+// or file service is used. Does nothing after a whole shutdown.
+void onAbruptEnd();
+
 // ---- The keyboard ----------------------------------------------------------------------------
 
 // Virtual-key codes of the keys with fixed duties (recognised by meaning, not position).
@@ -101,6 +106,12 @@ void paintKeyboard();
 
 // A menu item was chosen; id is its command id. Also any id the platform delivers as a command.
 void dispatchCommand(int32_t commandId);
+
+// The Devices popup is about to open. The core counts the devices again and appends their items
+// anew (plat::menuRemoveDevices, plat::menuAppendDevice), so that a destination that appeared
+// since is offered and one that vanished is not; the current device keeps its check mark. A
+// platform whose devices never change need not call it.
+void onDevicesMenuOpening();
 
 enum class MenuKind : uint8_t {
   Popup,      // opens the entries of depth + 1 that follow it

@@ -30,13 +30,20 @@ namespace plat {
 
 using MidiHandle = std::uintptr_t;  // opaque; 0 never names an open port
 
-// The number of numbered devices; asked once, at start-up.
+// Takes a fresh look at the system's devices and returns how many numbered devices there are
+// now. The ids and names of the devices are those of the latest count until the next one, which
+// may number them differently as devices come and go. A device that is open is in every count
+// until it is closed, even when the system no longer offers it, though its id may move. Asked at
+// start-up, and again each time the Devices menu opens (onDevicesMenuOpening, events.h).
 int32_t midiOutCount();
 // Fills name (at most 31 characters and a terminator) with the device's product name.
 // Returns false when the device (or, for -1, a mapper) does not exist.
 bool midiOutProductName(int32_t deviceId, char (&name)[32]);
 // Opens a device for output; false when it cannot be opened now. A handle is never 0.
 bool midiOutOpen(int32_t deviceId, MidiHandle& handle);
+// The id the open port's device has in the latest count (-1 for a port opened as the mapper);
+// false for a handle that is not open.
+bool midiOutDeviceId(MidiHandle handle, int32_t& deviceId);
 // Sends one short message (status | data1 << 8 | data2 << 16). Never waits: when the device
 // cannot take the message now (its server is gone, its buffer is full) the message is dropped.
 void midiOutSend(MidiHandle handle, uint32_t word);
@@ -51,6 +58,8 @@ void menuSetItem(int32_t commandId, const char* text, bool grayed);
 // Appends a plain item at the end of the popup marked devicesPopup in the menu table. The text
 // is a device's name: an "&" in it is shown as it is, not taken for an access letter.
 void menuAppendDevice(int32_t commandId, const char* text);
+// Removes every item menuAppendDevice appended, so that the device items can be appended anew.
+void menuRemoveDevices();
 
 // ---- Dialogs -----------------------------------------------------------------------------
 
@@ -147,6 +156,9 @@ enum class Bar : uint8_t { Velocity = 0, Modulation = 1, PitchBend = 2 };
 void barCreate(Bar bar, bool vertical);
 void barSetRange(Bar bar, int32_t minimum, int32_t maximum, bool redraw);
 void barSetPosition(Bar bar, int32_t position, bool redraw);
+// The text a bar shows while the pointer rests on it: the bar's name and the value its thumb
+// stands for. Follows every barSetPosition; a platform without such tips may ignore it.
+void barSetTip(Bar bar, const char* text);
 void barShow(Bar bar, bool visible);
 void barMove(Bar bar, int32_t x, int32_t y, int32_t width, int32_t height);
 // Gives the keyboard focus back to the main window, so note keys keep reaching it.

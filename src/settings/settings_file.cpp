@@ -6,6 +6,7 @@
 #include "app/paths.h"
 #include "platform/platform.h"
 #include "settings/byte_cursor.h"
+#include "settings/device_name_file.h"
 
 namespace {
 
@@ -14,7 +15,7 @@ constexpr std::size_t kBasePathRoom = 4096;
 
 }  // namespace
 
-bool buildSettingsPath(const char* basePath, char* path, std::size_t size) {
+bool buildPathBeside(const char* basePath, const char* fileName, char* path, std::size_t size) {
   if (path == nullptr || size == 0) return false;
   path[0] = '\0';
   if (basePath == nullptr) return false;
@@ -26,11 +27,15 @@ bool buildSettingsPath(const char* basePath, char* path, std::size_t size) {
       break;
     }
   }
-  std::size_t nameLength = std::strlen(text::kSettingsFileName);
+  std::size_t nameLength = std::strlen(fileName);
   if (keep + nameLength + 1 > size) return false;  // never a cut path: it would name another file
   std::memcpy(path, basePath, keep);
-  std::memcpy(path + keep, text::kSettingsFileName, nameLength + 1);
+  std::memcpy(path + keep, fileName, nameLength + 1);
   return true;
+}
+
+bool buildSettingsPath(const char* basePath, char* path, std::size_t size) {
+  return buildPathBeside(basePath, text::kSettingsFileName, path, size);
 }
 
 void settingsPath() {
@@ -39,10 +44,12 @@ void settingsPath() {
   // name a parent folder. A base that fills the room may be cut the same way, so it gives no
   // settings file at all, like any path too long for the buffer.
   app.shell.settingsPath[0] = '\0';
+  app.shell.deviceNamePath[0] = '\0';
   char base[kBasePathRoom];
   std::size_t length = plat::settingsBasePath(base, sizeof base);
   if (length + 1 >= sizeof base) return;
   buildSettingsPath(base, app.shell.settingsPath, sizeof app.shell.settingsPath);
+  buildPathBeside(base, text::kDeviceNameFileName, app.shell.deviceNamePath, sizeof app.shell.deviceNamePath);
 }
 
 namespace {
@@ -96,6 +103,7 @@ void loadSettings() {
   uint8_t bytes[kSettingsFileSize];  // anything past 64 bytes is ignored
   std::size_t n = plat::fileReadSmall(app.shell.settingsPath, bytes, sizeof bytes);
   decodeSettings(bytes, n, app.settings);
+  loadDeviceName();
 }
 
 void saveSettings() {
@@ -107,6 +115,7 @@ void saveSettings() {
   s.windowRect = plat::windowNormalRect();
   s.openAtStart = app.midi.deviceOpen;
   std::array<uint8_t, kSettingsFileSize> bytes = encodeSettings(s);
-  // Replaced whole or not at all: a failed save leaves the old file as it was.
-  plat::fileReplace(app.shell.settingsPath, bytes.data(), bytes.size());
+  // Replaced whole or not at all: a failed save leaves the old file as it was, and its companion
+  // too, so that the two still agree.
+  if (plat::fileReplace(app.shell.settingsPath, bytes.data(), bytes.size())) saveDeviceName();
 }

@@ -12,8 +12,10 @@ constexpr std::size_t kSettingsFileSize = 64;
 
 // Cuts basePath after its last '\\', '/' or ':' and appends the file name. Returns false (and an
 // empty path) when the result would not fit in size bytes.
+bool buildPathBeside(const char* basePath, const char* fileName, char* path, std::size_t size);
 bool buildSettingsPath(const char* basePath, char* path, std::size_t size);
-void settingsPath();  // into app.shell.settingsPath, from plat::settingsBasePath
+// Into app.shell.settingsPath and app.shell.deviceNamePath, from plat::settingsBasePath.
+void settingsPath();
 
 std::array<uint8_t, kSettingsFileSize> encodeSettings(const PersistedSettings& settings);
 // Applies a file's bytes over settings; a foreign or too-short file changes nothing, a short

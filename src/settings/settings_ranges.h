@@ -35,7 +35,9 @@
 //       Kept as read and written back as currentDeviceId. An id with no Devices item checks
 //       nothing (the item number is formed in 64 bits, midi/devices.cpp checkDeviceItem) and its
 //       opening fails with the usual "Cannot open MIDI device" box; "&Active" then tries the same
-//       id again.
+//       id again. When the companion file names the device (settings/device_name_file.h), the
+//       device of that name is opened wherever it now stands (midi/device_names.cpp); a device
+//       chosen and then gone is saved as kNoDevice (INT32_MAX), an id with no item.
 //   openAtStart
 //       Any nonzero value opens the device at start. What is written is deviceOpen (0 or 1).
 //   channel

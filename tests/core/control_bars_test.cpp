@@ -25,9 +25,10 @@ TEST_F(ControlBars, CreationSetsRangesAndPositionsAndSendsNothing) {
   fake::clearLog();
   createControlBars();
   EXPECT_EQ(fake::world().calls,
-            (Lines{"barCreate 0 vertical", "barSetRange 0 1 127", "barSetPosition 0 28 redraw", "barCreate 1 horizontal",
-                   "barSetRange 1 0 127", "barSetPosition 1 0", "barCreate 2 vertical", "barSetRange 2 0 16383",
-                   "barSetPosition 2 8192"}))
+            (Lines{"barCreate 0 vertical", "barSetRange 0 1 127", "barSetPosition 0 28 redraw",
+                   "barSetTip 0 Velocity: 100", "barCreate 1 horizontal", "barSetRange 1 0 127", "barSetPosition 1 0",
+                   "barSetTip 1 Modulation: 0", "barCreate 2 vertical", "barSetRange 2 0 16383",
+                   "barSetPosition 2 8192", "barSetTip 2 Pitch bend: 8191"}))
       << "with the bars off the closing size pass places nothing";
   EXPECT_TRUE(fake::world().sent.empty());
 }
@@ -112,6 +113,7 @@ TEST_F(ControlBars, BarRequestsChangeValuesAndSendOnlyWithAPort) {
   onVerticalScroll(plat::Bar::Velocity, kThumbPosition, 65535);
   EXPECT_EQ(app.settings.velocity, 1);
   EXPECT_TRUE(fake::world().sent.empty()) << "velocity sends nothing";
+  EXPECT_EQ(fake::world().bars[0].tip, "Velocity: 1") << "each bar's tip names the value it stands at";
 
   app.settings.channel = 3;
   onModulationScroll(kLineUp, 0);  // line left at 0
@@ -120,12 +122,14 @@ TEST_F(ControlBars, BarRequestsChangeValuesAndSendOnlyWithAPort) {
   onModulationScroll(kThumbPosition, 200);
   EXPECT_EQ(fake::sentTriples(), (Lines{"B3 01 00", "B3 01 08", "B3 01 7F"}));
   EXPECT_EQ(fake::world().bars[1].position, 127);
+  EXPECT_EQ(fake::world().bars[1].tip, "Modulation: 127");
 
   fake::clearLog();
   for (int32_t request : {kLineUp, kLineDown, kPageUp, kPageDown}) onVerticalScroll(plat::Bar::PitchBend, request, 0);
   EXPECT_TRUE(fake::world().sent.empty());
   EXPECT_TRUE(fake::callsOf("barSetPosition").empty()) << "arrows and trough move nothing";
   onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, 0);
+  EXPECT_EQ(fake::world().bars[2].tip, "Pitch bend: 16383");
   onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, 16383);
   onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, 40000);  // 16383 - 40000 is negative: 0
   onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, 60000);  // in 16 bits 21919: 16383
@@ -134,6 +138,7 @@ TEST_F(ControlBars, BarRequestsChangeValuesAndSendOnlyWithAPort) {
   EXPECT_EQ(fake::callsOf("barSetPosition"),
             (Lines{"barSetPosition 2 0 redraw", "barSetPosition 2 16383 redraw", "barSetPosition 2 16383 redraw",
                    "barSetPosition 2 0 redraw", "barSetPosition 2 8192 redraw"}));
+  EXPECT_EQ(fake::world().bars[2].tip, "Pitch bend: 8191") << "what the released thumb sent";
 
   app.midi.deviceOpen = 0;
   fake::clearLog();

@@ -81,7 +81,8 @@ TEST_F(Startup, CreationRunsItsStepsInOrder) {
   std::ptrdiff_t open = at("midiOutOpen -1");
   for (std::ptrdiff_t i : {timer, fonts, count, devices, provisional, open}) ASSERT_LT(i, end);
   EXPECT_EQ(read, 0);
-  EXPECT_EQ(timer, 1);
+  EXPECT_EQ(calls[1], "fileReadSmall " + dir_ + "/PLINKETT.DEV") << "the device's name is read with the settings";
+  EXPECT_EQ(timer, 2);
   EXPECT_LT(timer, fonts);
   EXPECT_LT(fonts, count);
   EXPECT_LT(count, devices);
@@ -281,6 +282,21 @@ TEST_F(Startup, ClosingWithTheDeviceOpenSavesThenSilencesAllChannels) {
   fake::script().settingsBasePath = dir_ + "/plinkett";
   onCreate();
   EXPECT_TRUE(fake::isChecked(cmd::kActive));
+}
+
+TEST_F(Startup, AnAbruptEndSilencesTheOpenPortWithoutTouchingTheWindow) {
+  onCreate();
+  fake::clearLog();
+  onAbruptEnd();
+  std::vector<std::string> expected;
+  for (int c = 0; c < 16; ++c) expected.push_back(std::string("midiOutSend B") + "0123456789ABCDEF"[c] + " 7B 00");
+  expected.push_back("midiOutClose");
+  EXPECT_EQ(fake::world().calls, expected);
+  // After a whole shutdown there is nothing left to silence.
+  plat::windowClose();
+  fake::clearLog();
+  onAbruptEnd();
+  EXPECT_TRUE(fake::world().calls.empty());
 }
 
 TEST_F(Startup, ClosingWithTheDeviceClosedRemembersTheChoiceWithoutOpening) {

@@ -11,6 +11,7 @@ Each run starts and ends its own processes; every wait is bounded. Exit status 0
 
 import argparse
 import ctypes
+import glob
 import math
 import os
 import select
@@ -27,6 +28,8 @@ import wave
 WINDOW_NAME = "Plinkett Freeware"
 SETTINGS_MAGIC = 0x12993315
 SKIP = 77
+# What a closing port sends: controller 123 (all notes off) on channels 1 to 16, in order.
+ALL_NOTES_OFF = [f"B{channel:X} 7B 00" for channel in range(16)]
 
 
 class Failure(Exception):
@@ -98,6 +101,7 @@ class Session:
             os.makedirs(os.path.join(self.tmp, d), mode=0o700, exist_ok=True)
         self.settings_path = os.path.join(self.tmp, "config", "plinkett", "PLINKETT.SET")
         self.capture = None
+        self.jack_killed = False  # the last server was killed and not started again
         self.program = None
         self.window = None
         self.program_log = os.path.join(self.tmp, "program.log")
@@ -111,6 +115,8 @@ class Session:
 
     def __exit__(self, *exc):
         self.stop_all()
+        if self.jack_killed:
+            self.reclaim_jack()
         if exc[0] is not None and os.path.exists(self.program_log):
             with open(self.program_log, errors="replace") as f:
                 tail = f.read()[-4000:]
@@ -154,10 +160,7 @@ class Session:
     # -- JACK server and the capture client
 
     def start_jack(self, times=False):
-        name = self.env["JACK_DEFAULT_SERVER"]
-        self.spawn("jackd", ["jackd", "-n", name, "--no-realtime", "-d", "dummy", "-p", "256",
-                             "-r", "48000"],
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        self.spawn_jackd()
         self.capture_client = f"e2ecapture{os.getpid()}"
         deadline = time.monotonic() + 15
         while True:
@@ -169,7 +172,7 @@ class Session:
             while proc.poll() is None and time.monotonic() < deadline:
                 with open(err_path, "rb") as f:
                     if b"ready" in f.read():
-                        self.capture = Capture(out_path)
+                        self.capture = Capture(out_path, proc)
                         return
                 time.sleep(0.05)
             check(time.monotonic() < deadline, "the capture client did not reach the JACK server")
@@ -186,6 +189,66 @@ class Session:
 
     def capture_device_id(self):
         return self.device_id_of(f"{self.capture_client}:in")
+
+    # -- The JACK server's death and return, more capture clients
+
+    def spawn_jackd(self):
+        name = self.env["JACK_DEFAULT_SERVER"]
+        self.jack_killed = False
+        return self.spawn("jackd", ["jackd", "-n", name, "--no-realtime", "-d", "dummy", "-p",
+                                    "256", "-r", "48000"],
+                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def kill_jack(self):
+        """As a crash does it: no goodbye to the clients."""
+        for name, proc in self.processes:
+            if name == "jackd" and proc.poll() is None:
+                proc.kill()
+                proc.wait(timeout=10)
+        self.jack_killed = True
+
+    def reclaim_jack(self):
+        """A killed server leaves its entry in the machine's registry of JACK servers, which
+        holds eight; only a server of the same name, started and stopped cleanly, frees it."""
+        proc = self.spawn_jackd()
+        deadline = time.monotonic() + 10
+        while proc.poll() is None and time.monotonic() < deadline:
+            if self.run(["jack_lsp"]).returncode == 0:
+                break
+            time.sleep(0.1)
+        stop(proc)
+        # The semaphores of the clients that lost their server stay behind too.
+        for path in glob.glob(f"/dev/shm/jack_sem.*_{self.env['JACK_DEFAULT_SERVER']}_*"):
+            os.remove(path)
+
+    def add_capture(self, client):
+        """Another capture client on the running server, once its port exists."""
+        out_path = os.path.join(self.tmp, f"{client}.txt")
+        err_path = os.path.join(self.tmp, f"{client}.err")
+        deadline = time.monotonic() + 10
+        while time.monotonic() < deadline:
+            with open(out_path, "wb") as out, open(err_path, "wb") as err:
+                proc = self.spawn(client, [self.args.capture, client], stdout=out, stderr=err)
+            while proc.poll() is None and time.monotonic() < deadline:
+                with open(err_path, "rb") as f:
+                    if b"ready" in f.read():
+                        return Capture(out_path, proc)
+                time.sleep(0.05)
+            time.sleep(0.2)
+        raise Failure(f"the capture client {client} did not reach the JACK server")
+
+    # -- The Devices menu, by keyboard as a user without a mouse works it
+
+    def devices_menu(self, *keys):
+        self.key("alt+d")
+        time.sleep(0.4)  # the popup is shown, its first item (Active) highlighted
+        self.key(*keys)
+        time.sleep(0.4)
+
+    def choose_device(self, name):
+        """The item below Active and the separator, at the place the MIDI tool lists the
+        device now (these cases run without the mapper)."""
+        self.devices_menu(*(["Down"] * (self.device_id_of(name) + 1)), "Return")
 
     # -- The program
 
@@ -285,8 +348,9 @@ def stop(proc):
 class Capture:
     """The capture client's output: one event a line."""
 
-    def __init__(self, path):
+    def __init__(self, path, process=None):
         self.path = path
+        self.process = process
         self.seen = 0
 
     def timed(self):
@@ -307,6 +371,17 @@ class Capture:
 
     def new(self):
         return self.lines()[self.seen:]
+
+    def settle(self, quiet=0.5, timeout=10.0):
+        """Waits until nothing new has arrived for quiet seconds, then marks."""
+        deadline = time.monotonic() + timeout
+        count, since = len(self.lines()), time.monotonic()
+        while time.monotonic() - since < quiet and time.monotonic() < deadline:
+            time.sleep(0.05)
+            now = len(self.lines())
+            if now != count:
+                count, since = now, time.monotonic()
+        self.mark()
 
     def expect(self, expected, what, timeout=8.0, settle=0.4):
         """The events since the last mark are exactly these; then marks again."""
@@ -353,6 +428,33 @@ def send_delete_window(display_name, window):
     event.xclient.data[1] = 0  # CurrentTime
     x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
     x11.XFlush(display)
+    x11.XCloseDisplay(display)
+
+
+def press_many(display_name, keysyms, count):
+    """count presses and releases through XTEST, as fast as the X server takes them, taking the
+    keys in turn (a release and a press of one key in the same millisecond read as auto-repeat)."""
+    x11 = ctypes.CDLL("libX11.so.6")
+    xtst = ctypes.CDLL("libXtst.so.6")
+    x11.XOpenDisplay.restype = ctypes.c_void_p
+    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
+    x11.XStringToKeysym.restype = ctypes.c_ulong
+    x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
+    x11.XKeysymToKeycode.restype = ctypes.c_ubyte
+    x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
+    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
+    display = x11.XOpenDisplay(display_name.encode())
+    check(display, "cannot open the X display")
+    keycodes = [x11.XKeysymToKeycode(display, x11.XStringToKeysym(k.encode())) for k in keysyms]
+    for i in range(count):
+        keycode = keycodes[i % len(keycodes)]
+        xtst.XTestFakeKeyEvent(display, keycode, 1, 0)
+        xtst.XTestFakeKeyEvent(display, keycode, 0, 0)
+        if i % 50 == 49:
+            x11.XSync(display, 0)
+    x11.XSync(display, 0)
     x11.XCloseDisplay(display)
 
 
@@ -569,7 +671,7 @@ def case_close_saves_and_silences(args):
     with Session(args, "close") as s:
         device = s.open_with_capture_device(channel=2, program=5)
         s.close_window()
-        s.capture.expect([f"B{channel:X} 7B 00" for channel in range(16)], "closing")
+        s.capture.expect(ALL_NOTES_OFF, "closing")
         saved = read_settings(s.settings_path)
         check(saved["savedDeviceId"] == device, f"saved device {saved['savedDeviceId']}")
         check(saved["openAtStart"] == 1, f"open-at-start {saved['openAtStart']}")
@@ -617,6 +719,91 @@ def case_infinite_zoom_paints_and_closes(args):
         s.capture.expect(["90 37 64", "80 37 40"], "Q at an infinite zoom")
         s.close_window()
         check(math.isinf(read_settings(s.settings_path)["zoom"]), "the stored zoom was changed")
+
+
+def case_ending_signals_close_as_the_window_does(args):
+    """SIGTERM, SIGINT or SIGHUP with a key held and the transposition changed: the program ends
+    as a closed window does, silencing all channels and saving what the player changed."""
+    for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
+        with Session(args, f"signal{int(number)}") as s:
+            s.open_with_capture_device()
+            s.key("Up")
+            s.xdotool("keydown", "q")
+            s.capture.expect(["90 43 64"], "Q held, one octave up")
+            os.kill(s.program.pid, number)
+            try:
+                s.program.wait(timeout=20)
+            except subprocess.TimeoutExpired:
+                raise Failure(f"{number.name} did not end the program")
+            check(s.program.returncode == 0, f"{number.name}: exit status {s.program.returncode}")
+            s.capture.expect(ALL_NOTES_OFF, f"{number.name} with Q held")
+            check(read_settings(s.settings_path)["transpose"] == 1, f"{number.name}: the transposition was not saved")
+
+
+def case_display_gone_silences_the_port(args):
+    """The X server dies with a key held: whatever becomes of the program, the device hears
+    all notes off on every channel before the process ends."""
+    with Session(args, "xgone") as s:
+        s.open_with_capture_device()
+        s.xdotool("keydown", "q")
+        s.capture.expect(["90 37 64"], "Q held")
+        xvfb = next(proc for name, proc in s.processes if name == "Xvfb")
+        xvfb.kill()
+        try:
+            s.program.wait(timeout=20)
+        except subprocess.TimeoutExpired:
+            raise Failure("the program did not end when its display went away")
+        s.capture.expect(ALL_NOTES_OFF, "the display gone with Q held")
+
+
+def soundfont_case(args, name, prepare):
+    """A first start whose built-in synthesizer cannot load a soundfont: the open-failure box,
+    the reason on standard error, then a window with the device closed that plays nothing,
+    closes with status 0 and remembers the device as closed. prepare(folder) fills the folder
+    that is mounted over the system's soundfont folders for this program alone."""
+    with Session(args, name) as s:
+        s.use_file_synth()
+        fonts = os.path.join(s.tmp, "fonts")
+        os.makedirs(fonts)
+        prepare(fonts)
+        mounts = " ".join(f"mount --bind {fonts} {d};" for d in
+                          ("/usr/share/sounds/sf2", "/usr/share/sounds/sf3", "/usr/share/soundfonts")
+                          if os.path.isdir(d))
+        probe = subprocess.run(["unshare", "-m", "--propagation", "private", "true"], capture_output=True)
+        if probe.returncode != 0:
+            print("SKIP: no private mount namespace here")
+            raise Skip()
+        s.start_x()
+        s.start_program(run_as=["unshare", "-m", "--propagation", "private", "sh", "-c",
+                                mounts + ' exec "$0"'])
+        s.focus()
+        s.key("Return")  # the box "Cannot open MIDI device"
+        time.sleep(0.5)
+        s.window = None
+        deadline = time.monotonic() + 10
+        while s.window is None and time.monotonic() < deadline:
+            ids = s.run(["xdotool", "search", "--onlyvisible", "--name", f"^{WINDOW_NAME}$"]).stdout.split()
+            s.window = ids[-1] if ids else None
+            time.sleep(0.2)
+        check(s.window, "no window after the box")
+        s.close_window()
+        with open(s.program_log, errors="replace") as f:
+            log = f.read()
+        check("built-in synthesizer cannot open" in log, f"no reason on standard error: {log[-500:]}")
+        saved = read_settings(s.settings_path)
+        check(saved["openAtStart"] == 0, f"the device is remembered as open: {saved}")
+
+
+def case_soundfont_missing(args):
+    soundfont_case(args, "nofont", lambda folder: None)
+
+
+def case_soundfont_corrupt(args):
+    def garbage(folder):
+        for name in ("default-GM.sf2", "TimGM6mb.sf2", "FluidR3_GM.sf2", "default-GM.sf3"):
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(b"RIFF\x10\x00\x00\x00sfbk" + os.urandom(4096))
+    soundfont_case(args, "badfont", garbage)
 
 
 def case_settings_fifo_gives_defaults(args):
@@ -739,6 +926,133 @@ def case_small_screen_brings_the_window_back(args):
         s.close_window()
 
 
+def case_jack_server_dies(args):
+    """A stalled JACK server fills the program's queue and a killed one never drains it: with a
+    note held and 2,000 key presses each time, the program goes on, the window closes as a user
+    closes it, the program ends with status 0 and writes its settings."""
+    with Session(args, "jack_dies") as s:
+        device = s.open_with_capture_device()
+        os.remove(s.settings_path)  # read at the start; what is there after the close is new
+        press_many(s.env["DISPLAY"], ["w", "e"], 20)
+        s.capture.expect(["90 39 64", "80 39 40", "90 3B 64", "80 3B 40"] * 10, "fast presses")
+
+        jackd = next(proc for name, proc in s.processes if name == "jackd")
+        jackd.send_signal(signal.SIGSTOP)
+        press_many(s.env["DISPLAY"], ["w", "e"], 2000)
+        s.xdotool("keydown", "q")
+        deadline = time.monotonic() + 15  # the presses before it are drawn first, one by one
+        while True:
+            path, image = s.screenshot("stalled-server.png")
+            drawn = solid_dark_box(image) is not None
+            if drawn or time.monotonic() > deadline:
+                break
+            time.sleep(0.3)
+        s.xdotool("keyup", "q")
+        jackd.send_signal(signal.SIGCONT)
+        check(drawn, f"the program stopped while the server was stalled: {path}")
+        s.capture.settle()  # what was queued before the ring filled arrives first
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q once the server goes on")
+
+        s.xdotool("keydown", "q")
+        s.capture.expect(["90 37 64"], "Q held")
+        s.kill_jack()
+        started = time.monotonic()
+        press_many(s.env["DISPLAY"], ["w", "e"], 2000)
+        s.xdotool("keyup", "q")
+        s.close_window()
+        print(f"2,000 presses and the close: {time.monotonic() - started:.1f} s")
+        saved = read_settings(s.settings_path)
+        check(saved["savedDeviceId"] == device and saved["openAtStart"] == 1, f"saved {saved}")
+
+
+def case_jack_server_returns(args):
+    """After the server died and came back, Devices > Active twice reconnects the device: notes
+    reach a capture client of the new server."""
+    with Session(args, "jack_returns") as s:
+        s.open_with_capture_device()
+        s.kill_jack()
+        s.key("q")
+        s.start_jack()  # a new server of the same name, and the capture client again
+        s.devices_menu("a")
+        s.devices_menu("a")
+        s.capture.expect(["C0 00"], "the device opened again")
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q on the new server")
+        s.close_window()
+
+
+def case_devices_menu_offers_new_client(args):
+    """A capture client started after the program is offered when the Devices menu opens, and
+    plays once chosen."""
+    with Session(args, "live_list") as s:
+        s.open_with_capture_device()
+        late_client = f"e2elate{os.getpid()}"
+        late = s.add_capture(late_client)
+        s.choose_device(f"{late_client}:in")
+        late.expect(["C0 00"], "the late client opened")
+        s.key("q")
+        late.expect(["90 37 64", "80 37 40"], "Q at the late client")
+        s.capture.expect([], "the first client after the switch")
+        s.close_window()
+
+
+def case_own_jack_port(args):
+    """Our own JACK port: chosen, the program shows an output port connected nowhere; connected
+    by hand, it plays; closed, it is gone."""
+    with Session(args, "own_port") as s:
+        s.start_x()
+        s.start_jack()
+        s.write_settings(settings_bytes(s.device_id_of("Plinkett output port (JACK)")))
+        s.start_program()
+        listing = s.run(["jack_lsp", "-c"]).stdout.splitlines()
+        check("Plinkett:out" in listing, f"no port Plinkett:out in {listing}")
+        after = listing[listing.index("Plinkett:out") + 1:]
+        check(not after or not after[0].startswith(" "), f"Plinkett:out is connected: {listing}")
+        result = s.run(["jack_connect", "Plinkett:out", f"{s.capture_client}:in"])
+        check(result.returncode == 0, f"jack_connect failed: {result.stderr}")
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q through the port connected by hand")
+        s.devices_menu("a")
+        s.capture.expect(ALL_NOTES_OFF, "closing")
+        listing = s.run(["jack_lsp"]).stdout.splitlines()
+        check("Plinkett:out" not in listing, f"the port outlived its closing: {listing}")
+        s.close_window()
+
+
+def case_device_remembered_by_name(args):
+    """Two capture clients started in one order at the first run, the second chosen; started
+    in the other order at the next start, notes still reach the chosen one."""
+    with Session(args, "by_name") as s:
+        s.start_x()
+        s.start_jack()
+        first = s.capture
+        first_name = f"{s.capture_client}:in"
+        second_client = f"e2esecond{os.getpid()}"
+        second = s.add_capture(second_client)
+        second_name = f"{second_client}:in"
+        s.write_settings(settings_bytes(s.device_id_of(first_name)))
+        s.start_program()
+        first.expect(["C0 00"], "the saved device opened")
+        s.choose_device(second_name)
+        second.expect(["C0 00"], "the other device chosen")
+        chosen_number = s.device_id_of(second_name)
+        s.close_window()
+
+        stop(first.process)
+        stop(second.process)
+        second = s.add_capture(second_client)
+        first = s.add_capture(s.capture_client)
+        check(s.device_id_of(first_name) == chosen_number,
+              "the saved number should now name the other client")
+        s.start_program()
+        second.expect(["C0 00"], "the chosen device opened by its name")
+        s.key("q")
+        second.expect(["90 37 64", "80 37 40"], "Q at the chosen device")
+        first.expect([], "the device that now has the saved number")
+        s.close_window()
+
+
 def wav_rms(path, start, end):
     """Root mean square of the 16-bit samples between start and end seconds (None: to the
     end of the file); None if the file is unreadable."""
@@ -759,9 +1073,156 @@ def wav_rms(path, start, end):
     return math.sqrt(sum(v * v for v in samples) / count)
 
 
+# ---- The desktop's conventions and the faults a new user met ----------------------------------
+
+def case_keypad_divide_plays_slash_note(args):
+    """Keypad divide is an extended key: its X keycode is not the slash key's scan code + 8."""
+    with Session(args, "kp_divide") as s:
+        s.open_with_capture_device()
+        s.key("KP_Divide")
+        s.capture.expect(["90 3C 64", "80 3C 40"], "keypad divide plays the slash key's C")
+
+
+def case_menu_closed_by_escape_gives_keys_back(args):
+    """Alt+M opens the Midi menu and Esc closes it: the next note key plays at once."""
+    with Session(args, "menu_escape") as s:
+        s.open_with_capture_device()
+        s.key("alt+m")
+        time.sleep(0.4)
+        s.key("Escape")  # taken by the open menu: no panic messages reach the capture
+        time.sleep(0.4)
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q after a menu was closed with Esc")
+
+
+def case_command_line_help_and_version(args):
+    """--version and --help print and end with 0, with no display and with one that is never
+    opened (a display name that names no server)."""
+    check(args.program, "the program was not built")
+    version = None
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "src",
+                           "platform", "events.h")) as f:
+        for line in f:
+            if "kVersion = " in line:
+                version = line.split('"')[1]
+    check(version, "no version in events.h")
+    base = {k: v for k, v in os.environ.items() if k not in ("DISPLAY", "WAYLAND_DISPLAY")}
+    for env in (base, dict(base, DISPLAY=":4711")):
+        shown = subprocess.run([args.program, "--version"], env=env, capture_output=True,
+                               text=True, timeout=20)
+        check(shown.returncode == 0, f"--version ended with {shown.returncode}: {shown.stderr}")
+        check(shown.stdout == f"plinkett {version}\n", f"--version printed {shown.stdout!r}")
+        helped = subprocess.run([args.program, "--help"], env=env, capture_output=True,
+                                text=True, timeout=20)
+        check(helped.returncode == 0, f"--help ended with {helped.returncode}: {helped.stderr}")
+        check(helped.stdout.startswith("Usage: plinkett") and "--version" in helped.stdout,
+              f"--help printed {helped.stdout!r}")
+
+
+def uneven_blocks(image, top):
+    """How many aligned 2 x 2 pixel blocks below row top are not of one colour. A picture
+    enlarged twice from a smaller one has none."""
+    width, height, rgb = image
+    n = 0
+    for y in range(top - top % 2, height - 1, 2):
+        for x in range(0, width - 1, 2):
+            i, j = 3 * (y * width + x), 3 * ((y + 1) * width + x)
+            if not (rgb[i:i + 3] == rgb[i + 3:i + 6] == rgb[j:j + 3] == rgb[j + 3:j + 6]):
+                n += 1
+    return n
+
+
+def case_hidpi_keys_at_full_resolution(args):
+    """Q held at device pixel ratios 1 and 2 (both pictures kept): at 2 the window is twice as
+    large and the keys and labels are drawn at the screen's resolution, not enlarged from 1."""
+    sizes = {}
+    for ratio in (1, 2):
+        with Session(args, f"dpr{ratio}") as s:
+            s.env["QT_SCALE_FACTOR"] = str(ratio)
+            s.open_with_capture_device()
+            s.xdotool("keydown", "q")
+            s.capture.expect(["90 37 64"], "Q held")
+            time.sleep(0.3)
+            path, image = s.screenshot(f"keyboard-dpr{ratio}.png")
+            s.xdotool("keyup", "q")
+            s.capture.expect(["80 37 40"], "Q released")
+            check(solid_dark_box(image) is not None, f"no key drawn pressed in {path}")
+            sizes[ratio] = image[:2]
+            if ratio == 2:
+                # The keys lie in the lower half, well below the menu bar.
+                detail = uneven_blocks(image, image[1] // 2)
+                check(detail > 100, f"the keyboard is enlarged from ratio 1 ({detail} uneven "
+                                    f"2 x 2 blocks) in {path}")
+    check(abs(sizes[2][0] - 2 * sizes[1][0]) <= 2 and abs(sizes[2][1] - 2 * sizes[1][1]) <= 2,
+          f"window sizes {sizes[1]} at ratio 1 and {sizes[2]} at ratio 2")
+
+
+def main_thread_wakeups(pid):
+    """Context switches of the process's main thread so far: each time it slept and woke."""
+    with open(f"/proc/{pid}/task/{pid}/status") as f:
+        fields = dict(line.split(":", 1) for line in f if ":" in line)
+    return int(fields["voluntary_ctxt_switches"]) + int(fields["nonvoluntary_ctxt_switches"])
+
+
+def case_idle_main_thread_sleeps(args):
+    """With nothing to do the main thread sleeps: no timer ticks that do nothing."""
+    with Session(args, "idle") as s:
+        s.open_with_capture_device()
+        time.sleep(1.0)  # start-up's last paints and X replies
+        before = main_thread_wakeups(s.program.pid)
+        time.sleep(2.0)
+        woken = main_thread_wakeups(s.program.pid) - before
+        check(woken <= 6, f"the idle main thread woke {woken} times in 2 s")
+        print(f"idle main thread: {woken} wake-ups in 2 s")
+
+
+def case_wayland_only_starts(args):
+    """With only WAYLAND_DISPLAY set (no X server) the program starts on Wayland, here a headless
+    weston, opens its device and shows its window (the picture is kept)."""
+    for tool in ("weston", "weston-screenshooter"):
+        if shutil.which(tool) is None:
+            print(f"SKIP: missing {tool} (scripts/install-deps.sh installs it)")
+            sys.exit(SKIP)
+    with Session(args, "wayland") as s:
+        s.start_jack()
+        s.write_settings(settings_bytes(s.capture_device_id()))
+        socket = f"plinkett-e2e-{os.getpid()}"
+        # Pixman draws into memory, so the screen can be photographed; --debug allows that.
+        s.spawn("weston", ["weston", "--backend=headless-backend.so", "--use-pixman", "--debug",
+                           f"--socket={socket}", "--idle-time=0", "--width=800", "--height=500"],
+                stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        deadline = time.monotonic() + 15
+        while not os.path.exists(os.path.join(s.env["XDG_RUNTIME_DIR"], socket)):
+            check(time.monotonic() < deadline, "weston did not open its socket")
+            time.sleep(0.1)
+        s.env.pop("QT_QPA_PLATFORM")
+        s.env.pop("DISPLAY", None)
+        s.env["WAYLAND_DISPLAY"] = socket
+        with open(s.program_log, "wb") as log:
+            s.program = s.spawn("program", [args.program], stdout=log, stderr=subprocess.STDOUT)
+        deadline = time.monotonic() + 30
+        while not s.capture.new() and time.monotonic() < deadline:
+            check(s.program.poll() is None, f"the program ended with {s.program.returncode}")
+            time.sleep(0.1)
+        s.capture.expect(["C0 00"], "opening on Wayland")
+        time.sleep(1.0)  # the first frame
+        check(s.program.poll() is None, f"the program ended with {s.program.returncode}")
+        shots = os.path.join(s.tmp, "shots")
+        os.makedirs(shots)
+        taken = s.run(["weston-screenshooter"], timeout=20, cwd=shots)
+        check(taken.returncode == 0 and os.listdir(shots), f"no picture of the screen: {taken.stderr}")
+        os.makedirs(args.artifacts, exist_ok=True)
+        path = os.path.join(args.artifacts, "wayland.png")
+        shutil.move(os.path.join(shots, os.listdir(shots)[0]), path)
+        image = read_image(path)
+        # weston's own background and panel are not white; the keys are.
+        white = count_pixels(image, (0, 0, image[0], image[1]), is_white)
+        check(white > 2000, f"no keyboard on the screen ({white} white pixels) in {path}")
+
+
 CASES = {name[len("case_"):]: fn for name, fn in globals().items() if name.startswith("case_")}
 
-NEEDS = ["Xvfb", "xdotool", "xset", "import", "convert", "jackd"]
+NEEDS = ["Xvfb", "xdotool", "xset", "import", "convert", "jackd", "jack_lsp", "jack_connect"]
 
 
 def main():

@@ -145,19 +145,49 @@ namespace plat {
 
 // ---- MIDI --------------------------------------------------------------------------------
 
+namespace {
+
+const std::string kMapperIdentity = "(mapper)";
+
+std::vector<fake::FakeDevice> scriptedDevices() {
+  if (!gScript.devices.empty()) return gScript.devices;
+  std::vector<fake::FakeDevice> out;
+  for (int32_t n = 0; n < gScript.deviceCount; ++n) out.push_back({"Synth " + fake::num(n), ""});
+  return out;
+}
+
+std::string identityOf(const fake::FakeDevice& d) { return d.identity.empty() ? d.name : d.identity; }
+
+const std::vector<fake::FakeDevice>& listedDevices() {
+  if (!gWorld.counted) gWorld.listed = scriptedDevices();
+  return gWorld.listed;
+}
+
+}  // namespace
+
 int32_t midiOutCount() {
   fake::log("midiOutCount");
-  return gScript.deviceCount;
+  gWorld.listed = scriptedDevices();
+  // As a real platform promises: an open device stays listed until it is closed.
+  for (const auto& [handle, device] : gWorld.openPorts) {
+    if (identityOf(device) == kMapperIdentity) continue;
+    bool listed = false;
+    for (const auto& d : gWorld.listed) listed = listed || identityOf(d) == identityOf(device);
+    if (!listed) gWorld.listed.push_back(device);
+  }
+  gWorld.counted = true;
+  return static_cast<int32_t>(gWorld.listed.size());
 }
 
 bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
   fake::log("midiOutProductName " + fake::num(deviceId));
+  const auto& devices = listedDevices();
   std::string text;
   if (deviceId == -1) {
     if (!gScript.mapperPresent) return false;
     text = "MIDI Mapper";
-  } else if (deviceId >= 0 && deviceId < gScript.deviceCount) {
-    text = "Synth " + fake::num(deviceId);
+  } else if (deviceId >= 0 && static_cast<std::size_t>(deviceId) < devices.size()) {
+    text = devices[static_cast<std::size_t>(deviceId)].name;
   } else {
     return false;
   }
@@ -167,11 +197,35 @@ bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
 
 bool midiOutOpen(int32_t deviceId, MidiHandle& handle) {
   fake::log("midiOutOpen " + fake::num(deviceId));
-  bool exists = (deviceId == -1 && gScript.mapperPresent) || (deviceId >= 0 && deviceId < gScript.deviceCount);
-  if (!exists || gScript.failingOpens.count(deviceId) != 0) return false;
-  handle = static_cast<MidiHandle>(deviceId + 100);
-  gWorld.openPorts.insert(handle);
+  const auto& devices = listedDevices();
+  fake::FakeDevice device{"MIDI Mapper", kMapperIdentity};
+  if (deviceId >= 0 && static_cast<std::size_t>(deviceId) < devices.size()) {
+    device = devices[static_cast<std::size_t>(deviceId)];
+  } else if (deviceId != -1 || !gScript.mapperPresent) {
+    return false;
+  }
+  if (gScript.failingOpens.count(deviceId) != 0) return false;
+  handle = gWorld.nextHandle++;
+  gWorld.openPorts[handle] = device;
   return true;
+}
+
+bool midiOutDeviceId(MidiHandle handle, int32_t& deviceId) {
+  fake::log("midiOutDeviceId");
+  auto port = gWorld.openPorts.find(handle);
+  if (port == gWorld.openPorts.end()) return false;
+  if (identityOf(port->second) == kMapperIdentity) {
+    deviceId = -1;
+    return true;
+  }
+  const auto& devices = listedDevices();
+  for (std::size_t i = 0; i < devices.size(); ++i) {
+    if (identityOf(devices[i]) == identityOf(port->second)) {
+      deviceId = static_cast<int32_t>(i);
+      return true;
+    }
+  }
+  return false;
 }
 
 void midiOutSend(MidiHandle handle, uint32_t word) {
@@ -206,6 +260,12 @@ void menuAppendDevice(int32_t id, const char* text) {
   fake::log("menuAppendDevice " + fake::num(id) + " " + text);
   gWorld.menu[id] = fake::MenuItemState{text, false, false};
   gWorld.deviceItems.push_back(id);
+}
+
+void menuRemoveDevices() {
+  fake::log("menuRemoveDevices");
+  for (int32_t id : gWorld.deviceItems) gWorld.menu.erase(id);
+  gWorld.deviceItems.clear();
 }
 
 // ---- Dialogs -----------------------------------------------------------------------------
@@ -413,6 +473,11 @@ void barSetRange(Bar bar, int32_t minimum, int32_t maximum, bool redraw) {
 void barSetPosition(Bar bar, int32_t position, bool redraw) {
   fake::log("barSetPosition " + fake::num(fake::barIndex(bar)) + " " + fake::num(position) + (redraw ? " redraw" : ""));
   gWorld.bars[fake::barIndex(bar)].position = position;
+}
+
+void barSetTip(Bar bar, const char* text) {
+  fake::log("barSetTip " + fake::num(fake::barIndex(bar)) + " " + text);
+  gWorld.bars[fake::barIndex(bar)].tip = text;
 }
 
 void barShow(Bar bar, bool visible) {

@@ -14,9 +14,19 @@
 
 namespace fake {
 
+// A MIDI device of the scripted system. Two devices may share a name; what tells them apart
+// is the identity (the name when empty), as a system's full port name does.
+struct FakeDevice {
+  std::string name;
+  std::string identity;
+};
+
 struct Script {
-  // MIDI devices: numbered devices 0..deviceCount-1, plus the mapper when mapperPresent.
+  // MIDI devices: numbered devices 0..deviceCount-1 named "Synth n", plus the mapper when
+  // mapperPresent; or, when devices is set, those in that order. A test changes them to make
+  // devices come and go; the platform sees the change at its next midiOutCount.
   int32_t deviceCount = 2;
+  std::vector<FakeDevice> devices;
   bool mapperPresent = true;
   std::set<int32_t> failingOpens;  // device ids whose opening fails
   // Timer starts that fail before one succeeds.
@@ -52,6 +62,7 @@ struct BarState {
   int32_t minimum = 0;
   int32_t maximum = 0;
   int32_t position = 0;
+  std::string tip;
   bool visible = true;
   Rect place{0, 0, 0, 0};  // x, y, x + width, y + height
 };
@@ -61,7 +72,9 @@ struct World {
   std::vector<uint32_t> sent;            // every word that reached an open port
   std::map<int32_t, MenuItemState> menu; // items by command id, built from the menu table
   std::vector<int32_t> deviceItems;      // ids appended to the Devices popup, in order
-  std::set<plat::MidiHandle> openPorts;
+  std::map<plat::MidiHandle, FakeDevice> openPorts;  // and the device each was opened on
+  std::vector<FakeDevice> listed;        // the latest count, as the ids number it
+  bool counted = false;                  // a count was taken; until then the script counts
   int32_t sendsOnClosedPort = 0;         // a fault: the core sent through a closed handle
   Rect window{0, 0, 0, 0};               // outer rectangle, screen coordinates
   bool topmost = false;
@@ -76,6 +89,7 @@ struct World {
   BarState bars[3];
   plat::Font nextFont = 1;
   plat::Surface nextSurface = 1;
+  plat::MidiHandle nextHandle = 100;    // handles given out, never 0 and never reused
   std::map<plat::Font, plat::TextSize> fontSizes;  // width, height given at creation
   std::map<std::string, std::vector<uint8_t>> files;  // the disk, by path
   int64_t largestCoordinate = 0;  // largest |x| or |y| of any rectangle, bar or window place given

@@ -15,8 +15,8 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "backends/linux_midi/jack_output.h"
 #include "backends/linux_midi/midi_devices.h"
-#include "backends/linux_midi/midi_probe.h"
 #include "backends/linux_midi/midi_message.h"
 #include "backends/linux_midi/midi_synth.h"
 
@@ -55,13 +55,9 @@ TEST(MidiMessage, SystemAndStrayBytes) {
 }
 
 TEST(MidiDeviceNames, AlsaNamesLoseAddressAndRepeatedClient) {
-  EXPECT_EQ(systemPortMenuName(RtMidi::LINUX_ALSA, "Midi Through:Midi Through Port-0 14:0"),
-            "Midi Through Port-0");
-  EXPECT_EQ(systemPortMenuName(RtMidi::LINUX_ALSA, "TiMidity:TiMidity port 0 128:0"),
-            "TiMidity port 0");
-  EXPECT_EQ(systemPortMenuName(RtMidi::LINUX_ALSA, "Synth:Port 1 130:1"), "Synth:Port 1");
-  // JACK names are "client:port" and stay whole.
-  EXPECT_EQ(systemPortMenuName(RtMidi::UNIX_JACK, "capture:in"), "capture:in");
+  EXPECT_EQ(alsaPortMenuName("Midi Through:Midi Through Port-0 14:0"), "Midi Through Port-0");
+  EXPECT_EQ(alsaPortMenuName("TiMidity:TiMidity port 0 128:0"), "TiMidity port 0");
+  EXPECT_EQ(alsaPortMenuName("Synth:Port 1 130:1"), "Synth:Port 1");
 }
 
 // Each test sets the switches it needs; the scan reads them afresh.
@@ -99,8 +95,8 @@ TEST(MidiDeviceList, NoJackServerMeansNoJackDevicesAndNoServerStarted) {
   Environment env("1", "jack");
   const MidiDeviceList list = scanMidiDevices();
   EXPECT_TRUE(list.devices.empty());
-  // The probe must not have launched a server under that name.
-  EXPECT_FALSE(jackServerRunning());
+  // Asking must not have launched a server under that name.
+  EXPECT_FALSE(jackAvailable());
 }
 
 // Root mean square of the 16-bit samples in a WAV file's data chunk; -1 when unreadable.
@@ -171,10 +167,14 @@ TEST(MidiPlatformServices, NumberingNamesAndTheSynthesizersSound) {
   EXPECT_GT(note, 200.0);
   EXPECT_GT(mapped, 200.0);
 
-  // A synthesizer without any audio output cannot be opened.
+  // A synthesizer without any audio output cannot be opened, and says why where a user looks.
   setenv("PLINKETT_SYNTH_AUDIO_DRIVER", "no-such-driver", 1);
   handle = 0;
+  ::testing::internal::CaptureStderr();
   EXPECT_FALSE(plat::midiOutOpen(0, handle));
+  EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+            "plinkett: the built-in synthesizer cannot open: no audio output: the audio driver "
+            "\"no-such-driver\" did not start\n");
   EXPECT_EQ(handle, 0u);
   unsetenv("PLINKETT_SYNTH_AUDIO_DRIVER");
 

@@ -55,11 +55,14 @@ TEST_F(FrontEnd, MenusBarsAndKeysReachTheCore) {
   velocity->triggerAction(QAbstractSlider::SliderPageStepSub);
   EXPECT_EQ(app.settings.velocity, 108);
   EXPECT_EQ(velocity->sliderPosition(), 20);
+  EXPECT_EQ(velocity->toolTip().toStdString(), "Velocity: 108");
+  EXPECT_EQ(bend->toolTip().toStdString(), "Pitch bend: 8191");
   modulation->setSliderDown(true);
   modulation->setSliderPosition(50);  // dragging: nothing yet
   EXPECT_EQ(app.bars.modulation, 0);
   modulation->setSliderDown(false);   // let go: taken from the position
   EXPECT_EQ(app.bars.modulation, 50);
+  EXPECT_EQ(modulation->toolTip().toStdString(), "Modulation: 50");
   bend->setSliderDown(true);
   bend->setSliderPosition(0);
   EXPECT_EQ(bend->sliderPosition(), 0);

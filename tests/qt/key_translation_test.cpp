@@ -41,6 +41,33 @@ TEST(KeyTranslation, ScanCodesRepeatsAndModifiers) {
   EXPECT_EQ(scanCodeFromNative(8 + 53), 53u);
 }
 
+TEST(KeyTranslation, ExtendedKeysGetThePcScanCodes) {
+  // X keycodes as an X server with evdev reports them, and the scan code a PC keyboard sends.
+  struct Case {
+    quint32 x11;
+    uint32_t scan;
+    const char* key;
+  };
+  const Case cases[] = {
+      {106, 53, "keypad divide"}, {104, 28, "keypad Enter"}, {105, 29, "right Ctrl"},
+      {108, 56, "right Alt"},     {111, 72, "Up"},           {116, 80, "Down"},
+      {113, 75, "Left"},          {114, 77, "Right"},        {110, 71, "Home"},
+      {115, 79, "End"},           {112, 73, "Page Up"},      {117, 81, "Page Down"},
+      {118, 82, "Insert"},        {119, 83, "Delete"},       {107, 55, "Print Screen"},
+      {127, 69, "Pause"},         {133, 91, "left Windows"}, {135, 93, "Menu"},
+      {97, 115, "Ro"},            {132, 125, "Yen"},
+      // Basic keys keep their codes.
+      {24, 16, "Q"},              {61, 53, "slash"},         {94, 86, "the key left of Z"},
+      {96, 88, "F12"},            {77, 69, "Num Lock"},
+      // No code: a media key, and a code no key has.
+      {121, 0xFF, "Mute"},        {92, 0xFF, "evdev 84"},
+  };
+  for (const Case& c : cases) {
+    const TranslatedKey press = translateKeyEvent(event(QEvent::KeyPress, 0, {}, c.x11), false, false);
+    EXPECT_EQ(press.message.param >> 16, c.scan) << c.key;
+  }
+}
+
 TEST(KeyTranslation, KeysWithFixedDutiesByMeaning) {
   struct Case {
     int key;

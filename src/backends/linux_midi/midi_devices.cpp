@@ -4,6 +4,7 @@
 #include <memory>
 #include <string_view>
 
+#include "backends/linux_midi/jack_output.h"
 #include "backends/linux_midi/midi_probe.h"
 
 namespace {
@@ -39,16 +40,15 @@ bool isOwnPort(const std::string& portName) {
          (name[own.size()] == ':' || name[own.size()] == '-');
 }
 
-void appendSystemPorts(MidiDeviceList& list, RtMidi::Api api) {
-  auto out = makeMidiOutput(api);
+void appendAlsaPorts(MidiDeviceList& list) {
+  auto out = makeAlsaOutput();
   if (out == nullptr) return;
   try {
     const unsigned count = out->getPortCount();
     for (unsigned i = 0; i < count; ++i) {
       const std::string portName = out->getPortName(i);
       if (portName.empty() || isOwnPort(portName)) continue;
-      list.devices.push_back(
-          MidiDevice{MidiDeviceKind::SystemPort, api, systemPortMenuName(api, portName), portName});
+      list.devices.push_back(MidiDevice{MidiDeviceKind::AlsaPort, alsaPortMenuName(portName), portName});
     }
   } catch (const RtMidiError&) {
     // Whatever was listed before the failure stays usable.
@@ -57,11 +57,11 @@ void appendSystemPorts(MidiDeviceList& list, RtMidi::Api api) {
 
 }  // namespace
 
-std::unique_ptr<RtMidiOut> makeMidiOutput(RtMidi::Api api) {
+std::unique_ptr<RtMidiOut> makeAlsaOutput() {
   try {
-    auto out = std::make_unique<RtMidiOut>(api, kMidiClientName);
+    auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, kMidiClientName);
     // RtMidi falls back to another compiled API when the one asked for is missing.
-    if (out->getCurrentApi() != api) return nullptr;
+    if (out->getCurrentApi() != RtMidi::LINUX_ALSA) return nullptr;
     out->setErrorCallback(ignoreRtMidiError, nullptr);
     return out;
   } catch (const RtMidiError&) {
@@ -69,21 +69,18 @@ std::unique_ptr<RtMidiOut> makeMidiOutput(RtMidi::Api api) {
   }
 }
 
-std::string systemPortMenuName(RtMidi::Api api, const std::string& portName) {
+std::string alsaPortMenuName(const std::string& portName) {
   std::string name = portName;
-  if (api == RtMidi::LINUX_ALSA) {
-    // "Client:Port 20:0": the numeric address at the end means nothing to a player.
-    const auto space = name.rfind(' ');
-    if (space != std::string::npos &&
-        name.find_first_not_of("0123456789:", space + 1) == std::string::npos &&
-        name.find(':', space + 1) != std::string::npos) {
-      name.erase(space);
-    }
-    const auto colon = name.find(':');
-    if (colon != std::string::npos && colon > 0 &&
-        std::string_view(name).substr(colon + 1).starts_with(std::string_view(name).substr(0, colon))) {
-      name.erase(0, colon + 1);
-    }
+  // "Client:Port 20:0": the numeric address at the end means nothing to a player.
+  const auto space = name.rfind(' ');
+  if (space != std::string::npos && name.find_first_not_of("0123456789:", space + 1) == std::string::npos &&
+      name.find(':', space + 1) != std::string::npos) {
+    name.erase(space);
+  }
+  const auto colon = name.find(':');
+  if (colon != std::string::npos && colon > 0 &&
+      std::string_view(name).substr(colon + 1).starts_with(std::string_view(name).substr(0, colon))) {
+    name.erase(0, colon + 1);
   }
   return name;
 }
@@ -93,23 +90,19 @@ MidiDeviceList scanMidiDevices() {
   MidiDeviceList list{false, {}};
   if (!envFlag("PLINKETT_NO_BUILTIN_SYNTH")) {
     list.mapperPresent = true;
-    list.devices.push_back(MidiDevice{MidiDeviceKind::BuiltinSynth, RtMidi::UNSPECIFIED,
-                                      kSynthName, ""});
+    list.devices.push_back(MidiDevice{MidiDeviceKind::BuiltinSynth, kSynthName, ""});
   }
-  if (apiWanted("alsa")) {
-    // Our port comes first, when the sequencer exists to carry it.
-    if (alsaSequencerAvailable() && makeMidiOutput(RtMidi::LINUX_ALSA) != nullptr) {
-      list.devices.push_back(
-          MidiDevice{MidiDeviceKind::OwnPort, RtMidi::LINUX_ALSA, kOwnPortMenuName, ""});
-      appendSystemPorts(list, RtMidi::LINUX_ALSA);
+  // Our own ports come first, each when the system that carries it is there; JACK names stay
+  // whole ("client:port").
+  const bool alsa = apiWanted("alsa") && alsaSequencerAvailable() && makeAlsaOutput() != nullptr;
+  const bool jack = apiWanted("jack") && jackAvailable();
+  if (alsa) list.devices.push_back(MidiDevice{MidiDeviceKind::AlsaOwnPort, kAlsaOwnPortMenuName, ""});
+  if (jack) list.devices.push_back(MidiDevice{MidiDeviceKind::JackOwnPort, kJackOwnPortMenuName, ""});
+  if (alsa) appendAlsaPorts(list);
+  if (jack) {
+    for (std::string& port : jackMidiInputs()) {
+      list.devices.push_back(MidiDevice{MidiDeviceKind::JackPort, port, port});
     }
   }
-  // RtMidi's JACK client complains aloud when no server runs; ask quietly first.
-  if (apiWanted("jack") && jackServerRunning()) appendSystemPorts(list, RtMidi::UNIX_JACK);
-  return list;
-}
-
-const MidiDeviceList& midiDeviceList() {
-  static const MidiDeviceList list = scanMidiDevices();
   return list;
 }

@@ -1,5 +1,5 @@
-// The numbered MIDI output devices of the Linux front end, as the Devices menu lists them:
-// the built-in synthesizer, our own output port, then the system's MIDI destinations.
+// The numbered MIDI output devices of the Linux program, as the Devices menu lists them: the
+// built-in synthesizer, our own output ports, then the system's MIDI destinations.
 #pragma once
 
 #include <rtmidi/RtMidi.h>
@@ -11,15 +11,19 @@
 
 enum class MidiDeviceKind : uint8_t {
   BuiltinSynth,  // FluidSynth inside the program
-  OwnPort,       // an ALSA sequencer port other programs subscribe to
-  SystemPort,    // a destination that exists outside the program
+  AlsaOwnPort,   // our ALSA sequencer port, which other programs subscribe to
+  JackOwnPort,   // our JACK MIDI output port, which other programs connect, connected nowhere
+  AlsaPort,      // an ALSA sequencer destination outside the program
+  JackPort,      // a JACK MIDI input outside the program
 };
 
 struct MidiDevice {
   MidiDeviceKind kind;
-  RtMidi::Api api;       // the system API of an OwnPort or SystemPort
   std::string name;      // as the Devices menu shows it
-  std::string portName;  // RtMidi's name of the destination, looked up again when opening
+  std::string portName;  // the system's name of a destination, looked up again when opening
+
+  // The same device in two listings: the name shown follows from these two.
+  bool sameAs(const MidiDevice& other) const { return kind == other.kind && portName == other.portName; }
 };
 
 struct MidiDeviceList {
@@ -32,18 +36,16 @@ inline constexpr const char* kMidiClientName = "Plinkett";
 inline constexpr const char* kOwnPortName = "Plinkett out";
 inline constexpr const char* kSynthName = "Plinkett GM Synth";
 inline constexpr const char* kMapperName = "Default synth (built-in)";
-inline constexpr const char* kOwnPortMenuName = "Plinkett output port (ALSA)";
+inline constexpr const char* kAlsaOwnPortMenuName = "Plinkett output port (ALSA)";
+inline constexpr const char* kJackOwnPortMenuName = "Plinkett output port (JACK)";
 
-// An RtMidi output of exactly this API under our client name, or nullptr when it cannot be
-// had. Never throws; RtMidi's warnings are dropped.
-std::unique_ptr<RtMidiOut> makeMidiOutput(RtMidi::Api api);
+// An RtMidi ALSA output under our client name, or nullptr when it cannot be had. Never throws;
+// RtMidi's warnings are dropped.
+std::unique_ptr<RtMidiOut> makeAlsaOutput();
 
-// Taken at the first call and kept: the core numbers the devices once, at start-up.
-const MidiDeviceList& midiDeviceList();
-
-// Builds a list afresh, reading the environment now; for tools and tests.
+// The devices the system offers now, reading the environment now.
 MidiDeviceList scanMidiDevices();
 
-// The menu name of a system port from RtMidi's name of it: ALSA's trailing "client:port"
-// address goes, and so does a client name that the port name repeats.
-std::string systemPortMenuName(RtMidi::Api api, const std::string& portName);
+// The menu name of an ALSA port from RtMidi's name of it: the trailing "client:port" address
+// goes, and so does a client name that the port name repeats.
+std::string alsaPortMenuName(const std::string& portName);

@@ -1,20 +1,21 @@
-// MIDI output for the Linux front end: the five MIDI services of platform.h.
+// MIDI output for the Linux program: the MIDI services of platform.h.
 //
-// Device numbering, fixed at the first midiOutCount():
+// Device numbering, taken afresh at each midiOutCount():
 //   -1     the mapper: routes to the built-in synthesizer, as a Windows mapper routes to its
 //          wavetable synth ("Default synth (built-in)")
 //   0      the built-in General MIDI synthesizer (FluidSynth, "Plinkett GM Synth")
-//   1      our own ALSA sequencer port "Plinkett:Plinkett out", for a DAW or synth to
-//          subscribe to; present when the ALSA sequencer is
-//   2...   the system's MIDI destinations: ALSA sequencer ports, then the MIDI inputs of a
+//   then   our own ALSA sequencer port "Plinkett:Plinkett out", when the ALSA sequencer is
+//          there; our own JACK MIDI output port "Plinkett:out", when a JACK server runs
+//   then   the system's MIDI destinations: ALSA sequencer ports, then the MIDI inputs of a
 //          running JACK server, each in the order the system lists them
+//   last   an open device that the system no longer offers: it stays listed until it is closed
 // Without the synthesizer the devices after it move down, so that they stay numbered from 0.
 //
 // Environment variables, for tests and for troubleshooting:
 //   PLINKETT_NO_BUILTIN_SYNTH=1         no synthesizer and no mapper
 //   PLINKETT_MIDI_APIS=alsa|jack|alsa,jack|none
 //                                       the system MIDI APIs probed (default: both); without
-//                                       alsa there is no own port either
+//                                       one there is no own port of it either
 //   PLINKETT_SYNTH_AUDIO_DRIVER=<name>  the one FluidSynth audio driver the synth may use
 //   PLINKETT_SYNTH_FILE=<path>          the synth writes its sound to this file (WAV for a
 //                                       .wav name) instead of playing it
@@ -24,9 +25,11 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/platform.h"
+#include "backends/linux_midi/jack_output.h"
 #include "backends/linux_midi/midi_devices.h"
 #include "backends/linux_midi/midi_message.h"
 #include "backends/linux_midi/midi_synth.h"
@@ -34,8 +37,11 @@
 namespace {
 
 struct OpenPort {
-  BuiltinSynth* synth;               // set for the synthesizer
-  std::unique_ptr<RtMidiOut> out;    // set for a port on the MIDI bus
+  MidiDevice device;                 // what was opened, to find it again in later listings
+  bool viaMapper = false;            // opened as device -1
+  BuiltinSynth* synth = nullptr;     // set for the synthesizer
+  std::unique_ptr<RtMidiOut> alsa;   // set for an ALSA port
+  JackOutput* jack = nullptr;        // set for a JACK port
 };
 
 // The handles given out and not yet closed; a handle outside this list is not ours and is
@@ -53,11 +59,31 @@ OpenPort* findPort(plat::MidiHandle handle) {
   return it == ports.end() ? nullptr : *it;
 }
 
-std::unique_ptr<RtMidiOut> openBusPort(const MidiDevice& device) {
-  auto out = makeMidiOutput(device.api);
+std::optional<MidiDeviceList>& latestListing() {
+  static std::optional<MidiDeviceList> list;
+  return list;
+}
+
+// The latest listing (taken now if there is none yet). Ids name its entries until the next
+// midiOutCount().
+const MidiDeviceList& listing() {
+  auto& list = latestListing();
+  if (!list) list = scanMidiDevices();
+  return *list;
+}
+
+int32_t indexOf(const MidiDeviceList& list, const MidiDevice& device) {
+  for (std::size_t i = 0; i < list.devices.size(); ++i) {
+    if (list.devices[i].sameAs(device)) return static_cast<int32_t>(i);
+  }
+  return -1;
+}
+
+std::unique_ptr<RtMidiOut> openAlsaPort(const MidiDevice& device) {
+  auto out = makeAlsaOutput();
   if (out == nullptr) return nullptr;
   try {
-    if (device.kind == MidiDeviceKind::OwnPort) {
+    if (device.kind == MidiDeviceKind::AlsaOwnPort) {
       out->openVirtualPort(kOwnPortName);
     } else {
       // Numbers shift as ports come and go; the name is what was listed.
@@ -74,8 +100,25 @@ std::unique_ptr<RtMidiOut> openBusPort(const MidiDevice& device) {
   }
 }
 
+bool openDevice(const MidiDevice& device, OpenPort& port) {
+  switch (device.kind) {
+    case MidiDeviceKind::BuiltinSynth:
+      port.synth = synthOpen();
+      return port.synth != nullptr;
+    case MidiDeviceKind::AlsaOwnPort:
+    case MidiDeviceKind::AlsaPort:
+      port.alsa = openAlsaPort(device);
+      return port.alsa != nullptr;
+    case MidiDeviceKind::JackOwnPort:
+    case MidiDeviceKind::JackPort:
+      port.jack = jackOutputOpen(device.portName);
+      return port.jack != nullptr;
+  }
+  return false;
+}
+
 const MidiDevice* deviceFor(int32_t deviceId) {
-  const MidiDeviceList& list = midiDeviceList();
+  const MidiDeviceList& list = listing();
   if (deviceId == -1) {
     if (!list.mapperPresent) return nullptr;
     deviceId = 0;  // the synthesizer
@@ -89,11 +132,16 @@ const MidiDevice* deviceFor(int32_t deviceId) {
 namespace plat {
 
 int32_t midiOutCount() {
-  return static_cast<int32_t>(midiDeviceList().devices.size());
+  MidiDeviceList fresh = scanMidiDevices();
+  for (const OpenPort* port : openPorts()) {
+    if (!port->viaMapper && indexOf(fresh, port->device) < 0) fresh.devices.push_back(port->device);
+  }
+  latestListing() = std::move(fresh);
+  return static_cast<int32_t>(latestListing()->devices.size());
 }
 
 bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
-  const MidiDeviceList& list = midiDeviceList();
+  const MidiDeviceList& list = listing();
   const char* text = nullptr;
   if (deviceId == -1) {
     if (list.mapperPresent) text = kMapperName;
@@ -110,15 +158,20 @@ bool midiOutOpen(int32_t deviceId, MidiHandle& handle) {
   const MidiDevice* device = deviceFor(deviceId);
   if (device == nullptr) return false;
   auto port = std::make_unique<OpenPort>();
-  if (device->kind == MidiDeviceKind::BuiltinSynth) {
-    port->synth = synthOpen();
-    if (port->synth == nullptr) return false;
-  } else {
-    port->out = openBusPort(*device);
-    if (port->out == nullptr) return false;
-  }
+  port->device = *device;
+  port->viaMapper = deviceId == -1;
+  if (!openDevice(*device, *port)) return false;
   openPorts().push_back(port.get());
   handle = reinterpret_cast<MidiHandle>(port.release());
+  return true;
+}
+
+bool midiOutDeviceId(MidiHandle handle, int32_t& deviceId) {
+  const OpenPort* port = findPort(handle);
+  if (port == nullptr) return false;
+  const int32_t index = port->viaMapper ? -1 : indexOf(listing(), port->device);
+  if (index < 0 && !port->viaMapper) return false;
+  deviceId = index;
   return true;
 }
 
@@ -129,12 +182,14 @@ void midiOutSend(MidiHandle handle, uint32_t word) {
   if (message.length == 0) return;
   if (port->synth != nullptr) {
     synthPlay(*port->synth, message.bytes, message.length);
-    return;
-  }
-  try {
-    port->out->sendMessage(message.bytes, message.length);
-  } catch (const RtMidiError&) {
-    // A send's result is not reported; the message is lost.
+  } else if (port->jack != nullptr) {
+    jackOutputSend(*port->jack, message.bytes, message.length);
+  } else if (port->alsa != nullptr) {
+    try {
+      port->alsa->sendMessage(message.bytes, message.length);
+    } catch (const RtMidiError&) {
+      // A send's result is not reported; the message is lost.
+    }
   }
 }
 
@@ -144,9 +199,9 @@ void midiOutClose(MidiHandle handle) {
   auto& ports = openPorts();
   ports.erase(std::find(ports.begin(), ports.end(), port));
   synthClose(port->synth);
+  jackOutputClose(port->jack);
   try {
-    // For JACK this waits (at most a second) until the last messages left in a process cycle.
-    if (port->out != nullptr) port->out->closePort();
+    if (port->alsa != nullptr) port->alsa->closePort();
   } catch (const RtMidiError&) {
   }
   delete port;

@@ -20,15 +20,6 @@ void keepJackFromStartingServer() {
   jack_set_info_function(ignoreJackMessage);
 }
 
-bool jackServerRunning() {
-  keepJackFromStartingServer();
-  jack_status_t status{};
-  jack_client_t* client = jack_client_open("Plinkett probe", JackNoStartServer, &status);
-  if (client == nullptr) return false;
-  jack_client_close(client);
-  return true;
-}
-
 bool alsaSequencerAvailable() {
   snd_lib_error_set_handler(ignoreAlsaMessage);
   snd_seq_t* sequencer = nullptr;

@@ -8,9 +8,12 @@
 #include <fluidsynth.h>
 #include <unistd.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <string>
 #include <string_view>
 
+#include "backends/linux_midi/jack_output.h"
 #include "backends/linux_midi/midi_probe.h"
 
 struct BuiltinSynth {
@@ -61,10 +64,32 @@ void setUpAudio(BuiltinSynth& s) {
     return;
   }
   for (const char* name : kAudioDrivers) {
-    if (std::string_view(name) == "jack" && !jackServerRunning()) continue;
+    if (std::string_view(name) == "jack" && !jackAvailable()) continue;
     s.driver = startDriver(s, name);
     if (s.driver != nullptr) return;
   }
+}
+
+// The one line a user gets when the box says "Cannot open MIDI device" for the synthesizer;
+// the guide's troubleshooting section says what to do about each.
+void reportWhy(const std::string& reason) {
+  std::fprintf(stderr, "plinkett: the built-in synthesizer cannot open: %s\n", reason.c_str());
+}
+
+std::string soundFontPlaces() {
+  std::string places;
+  for (const char* path : kSoundFontPaths) places += (places.empty() ? "" : ", ") + std::string(path);
+  return places;
+}
+
+std::string audioFailure() {
+  if (const char* file = std::getenv("PLINKETT_SYNTH_FILE"); file != nullptr && *file != '\0') {
+    return std::string("cannot write its sound to ") + file;
+  }
+  if (const char* forced = std::getenv("PLINKETT_SYNTH_AUDIO_DRIVER"); forced != nullptr && *forced != '\0') {
+    return std::string("no audio output: the audio driver \"") + forced + "\" did not start";
+  }
+  return "no audio output: none of PipeWire, PulseAudio, ALSA or JACK took its sound";
 }
 
 }  // namespace
@@ -78,10 +103,14 @@ const char* findSoundFont() {
 
 BuiltinSynth* synthOpen() {
   const char* soundFont = findSoundFont();
-  if (soundFont == nullptr) return nullptr;
+  if (soundFont == nullptr) {
+    reportWhy("no General MIDI soundfont (looked for " + soundFontPlaces() + ")");
+    return nullptr;
+  }
   silenceFluidSynth();
   auto* s = new BuiltinSynth{new_fluid_settings(), nullptr, nullptr};
   if (s->settings == nullptr) {
+    reportWhy("out of memory");
     delete s;
     return nullptr;
   }
@@ -92,10 +121,14 @@ BuiltinSynth* synthOpen() {
   fluid_settings_setstr(s->settings, "audio.jack.id", "Plinkett synth");
   fluid_settings_setint(s->settings, "synth.lock-memory", 0);
   s->synth = new_fluid_synth(s->settings);
-  if (s->synth != nullptr && fluid_synth_sfload(s->synth, soundFont, 1) != FLUID_FAILED) {
-    setUpAudio(*s);
+  if (s->synth == nullptr || fluid_synth_sfload(s->synth, soundFont, 1) == FLUID_FAILED) {
+    reportWhy(std::string("the soundfont ") + soundFont + " cannot be loaded");
+    synthClose(s);
+    return nullptr;
   }
+  setUpAudio(*s);
   if (s->driver == nullptr) {
+    reportWhy(audioFailure());
     synthClose(s);
     return nullptr;
   }

@@ -6,8 +6,38 @@
 
 #include "frontends/qt/qt_auto_repeat.h"
 #include "frontends/qt/qt_front_end.h"
+#include "frontends/qt/qt_signals.h"
+#include "platform/events.h"
 
 namespace {
+
+constexpr const char* kUsage =
+    "Usage: plinkett [OPTION]\n"
+    "Turns the computer keyboard and mouse into a MIDI keyboard.\n"
+    "\n"
+    "  -h, --help     show this help and exit\n"
+    "      --version  show the version and exit\n"
+    "\n"
+    "The options of Qt programs (such as -platform) are understood too.\n"
+    "Settings: $XDG_CONFIG_HOME/plinkett/PLINKETT.SET, else ~/.config/plinkett/PLINKETT.SET.\n"
+    "The user's guide: Help > Index, or share/plinkett/guide/index.html under the install prefix.\n";
+
+// Answers --help and --version, which need no display; false when the program is to start.
+bool answeredCommandLine(int argc, char** argv, int& code) {
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::fputs(kUsage, stdout);
+      code = 0;
+      return true;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::printf("plinkett %s\n", program::kVersion);
+      code = 0;
+      return true;
+    }
+  }
+  return false;
+}
 
 // Qt aborts with a long message when it finds no display; a user deserves one plain line.
 bool displayAvailable() {
@@ -24,16 +54,21 @@ bool displayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (int code = 0; answeredCommandLine(argc, argv, code)) return code;
   if (!displayAvailable()) {
     std::fputs("plinkett: no graphical display found (DISPLAY/WAYLAND_DISPLAY is not set)\n", stderr);
     return 1;
   }
   QApplication application(argc, argv);
   QApplication::setApplicationName("plinkett");
+  // The window's identity on Wayland: the desktop matches it to the desktop entry and its icon.
+  QGuiApplication::setDesktopFileName("org.example.plinkett");
   QApplication::setQuitOnLastWindowClosed(false);  // the shutdown sequence posts the quit itself
   enableDetectableAutoRepeat();
+  closeWindowOnEndingSignals();
   int code = 0;
   if (startFrontEnd()) {
+    silencePortAtAbruptExit();
     code = QApplication::exec();
   }
   code = frontEnd().exitCode;

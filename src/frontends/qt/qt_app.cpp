@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QTimer>
 
 #include "platform/events.h"
 #include "frontends/qt/qt_canvas.h"
@@ -29,6 +28,5 @@ void stopFrontEnd() {
   fe.window = nullptr;
   fe.canvas = nullptr;
   fe.devicesMenu = nullptr;
-  fe.timer = nullptr;
   for (auto*& b : fe.bars) b = nullptr;
 }

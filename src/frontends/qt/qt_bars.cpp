@@ -70,6 +70,10 @@ void barSetPosition(Bar bar, int32_t position, bool) {
   b->setValue(position);
 }
 
+void barSetTip(Bar bar, const char* text) {
+  if (QScrollBar* b = barOf(bar)) b->setToolTip(QString::fromUtf8(text));
+}
+
 void barShow(Bar bar, bool visible) {
   if (QScrollBar* b = barOf(bar)) b->setVisible(visible);
 }

@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QtMath>
 
 #include "platform/events.h"
 #include "frontends/qt/qt_front_end.h"
@@ -28,29 +29,51 @@ KeyboardCanvas::KeyboardCanvas(QWidget* parent) : QWidget(parent) {
   setMouseTracking(false);
 }
 
+QImage& KeyboardCanvas::image() {
+  fitImage();
+  return image_;
+}
+
+void KeyboardCanvas::fitImage() {
+  const qreal ratio = devicePixelRatioF();
+  const QSize pixels = QSize(qCeil(width() * ratio), qCeil(height() * ratio)).expandedTo(QSize(1, 1));
+  if (image_.size() == pixels && image_.devicePixelRatio() == ratio) return;
+  image_ = QImage(pixels, QImage::Format_RGB32);
+  image_.setDevicePixelRatio(ratio);
+  image_.fill(palette().color(QPalette::Window));
+  repaintAll();
+}
+
+void KeyboardCanvas::repaintAll() {
+  wholeRepaintQueued_ = true;
+  update();
+}
+
 void KeyboardCanvas::showDrawnNow(const QRect& rect) {
-  if (rect.isEmpty()) return;
+  fitImage();
+  if (rect.isEmpty() || wholeRepaintQueued_) return;
   blitOnly_ = true;
   repaint(rect);
   blitOnly_ = false;
 }
 
 void KeyboardCanvas::paintEvent(QPaintEvent* event) {
-  if (image_.size() != size()) {
-    image_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-    image_.fill(palette().color(QPalette::Window));
-  }
+  fitImage();
   // Every paint the window system asks for draws all keys released; a key drawn pressed outside
   // a paint is only shown.
-  if (!blitOnly_) paintKeyboard();
+  if (!blitOnly_) {
+    wholeRepaintQueued_ = false;
+    paintKeyboard();
+  }
+  const QRect r = event->rect();
+  const qreal ratio = image_.devicePixelRatio();
   QPainter painter(this);
-  painter.drawImage(event->rect(), image_, event->rect());
+  painter.drawImage(r, image_, QRectF(r.x() * ratio, r.y() * ratio, r.width() * ratio, r.height() * ratio));
 }
 
 void KeyboardCanvas::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  image_ = QImage(size().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
-  image_.fill(palette().color(QPalette::Window));
+  fitImage();
   applyClientSize(static_cast<uint16_t>(width()), static_cast<uint16_t>(height()));
 }
 

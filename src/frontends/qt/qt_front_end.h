@@ -14,7 +14,6 @@
 class QAction;
 class QMenu;
 class QScrollBar;
-class QTimer;
 class KeyboardCanvas;
 class MainWindow;
 
@@ -33,7 +32,6 @@ struct QtFrontEnd {
   std::map<int32_t, bool> marks;        // the check marks the core set, by command id
   QScrollBar* bars[3] = {nullptr, nullptr, nullptr};
   int32_t barPositions[3] = {0, 0, 0};  // positions the core set; Qt itself moves nothing
-  QTimer* timer = nullptr;
   std::map<plat::Font, QFont> fonts;
   plat::Font nextFont = 1;
   std::map<plat::Surface, QtSurface> surfaces;

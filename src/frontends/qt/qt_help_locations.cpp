@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QUrl>
 #include <cstring>
@@ -15,7 +16,6 @@
 
 namespace {
 
-
 std::size_t copyBounded(const QByteArray& text, char* buffer, std::size_t capacity) {
   if (capacity == 0) return 0;
   std::size_t n = std::min(static_cast<std::size_t>(text.size()), capacity - 1);
@@ -26,30 +26,63 @@ std::size_t copyBounded(const QByteArray& text, char* buffer, std::size_t capaci
 
 QString guidePath() { return dataFilePath(QStringLiteral("guide/index.html")); }
 
+// Where nothing shows the guide (a desktop without a browser), the player is told where its file
+// is, so any browser, here or elsewhere, can open it.
+void sayWhereTheGuideIs(const QString& path) {
+  if (frontEnd().destroyed) return;  // xdg-open may answer while the program is closing
+  QMessageBox box(QMessageBox::Warning, text::kCaption,
+                  QStringLiteral("The user's guide could not be opened in a web browser.\n\n"
+                                 "It is the file\n%1").arg(path),
+                  QMessageBox::Ok, frontEnd().window);
+  box.setTextInteractionFlags(Qt::TextSelectableByMouse);
+  box.exec();
+}
+
+// Runs xdg-open and ends with its status, which tells whether anything could show the page. Qt
+// starts xdg-open without waiting to hear that. A browser started in the foreground keeps
+// xdg-open running while it is open, so after ten seconds the opening counts as done.
+constexpr const char* kOpenAndReport =
+    "xdg-open \"$1\" & opener=$!\n"
+    "i=0\n"
+    "while [ $i -lt 100 ]; do\n"
+    "  kill -0 \"$opener\" 2>/dev/null || { wait \"$opener\"; exit $?; }\n"
+    "  sleep 0.1; i=$((i + 1))\n"
+    "done\n";
+
 void openGuide(const QString& fragment) {
-  QString path = guidePath();
+  const QString path = guidePath();
   if (path.isEmpty()) {
     QMessageBox::warning(frontEnd().window, text::kCaption, "The user's guide cannot be found.");
     return;
   }
   QUrl url = QUrl::fromLocalFile(path);
   if (!fragment.isEmpty()) url.setFragment(fragment);
-  QDesktopServices::openUrl(url);
+  if (QStandardPaths::findExecutable(QStringLiteral("xdg-open")).isEmpty()) {
+    if (!QDesktopServices::openUrl(url)) sayWhereTheGuideIs(path);
+    return;
+  }
+  auto* opener = new QProcess(qApp);
+  QObject::connect(opener, &QProcess::finished, [opener, path](int code, QProcess::ExitStatus status) {
+    opener->deleteLater();
+    if (status != QProcess::NormalExit || code != 0) sayWhereTheGuideIs(path);
+  });
+  QObject::connect(opener, &QProcess::errorOccurred, [opener, path](QProcess::ProcessError error) {
+    if (error != QProcess::FailedToStart) return;
+    opener->deleteLater();
+    sayWhereTheGuideIs(path);
+  });
+  opener->setStandardOutputFile(QProcess::nullDevice());
+  opener->setProcessChannelMode(QProcess::ForwardedErrorChannel);  // why it failed, for the log
+  opener->start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), kOpenAndReport, QStringLiteral("sh"), url.toString()});
 }
 
 }  // namespace
 
 QString dataFilePath(const QString& name) {
-  // Installed, installed beside the binary, or in the source tree of a build that is run in place.
-  const QString candidates[] = {
-      QStringLiteral(PLINKETT_DATA_DIR "/") + name,
-      QCoreApplication::applicationDirPath() + "/../share/plinkett/" + name,
-      QStringLiteral(PLINKETT_SOURCE_DATA_DIR "/") + name,
-  };
-  for (const QString& c : candidates) {
-    if (QFileInfo::exists(c)) return QFileInfo(c).absoluteFilePath();
-  }
-  return QString();
+  // Only beside the executable, in the install prefix's layout: an installed program, an
+  // unpacked package and a build (which lays its files out the same way) all find their own.
+  const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/" PLINKETT_DATA_FROM_BIN "/") + name;
+  return QFileInfo::exists(path) ? QFileInfo(path).canonicalFilePath() : QString();
 }
 
 namespace plat {

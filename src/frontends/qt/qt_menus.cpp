@@ -1,9 +1,12 @@
 #include "frontends/qt/qt_menus.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
+#include <QVariant>
 #include <vector>
 
 #include "platform/events.h"
@@ -30,6 +33,20 @@ QAction* addCommand(QMenu* menu, int32_t id, const QString& text) {
   return action;
 }
 
+// Marks the items menuAppendDevice added, with their command id.
+constexpr const char* kDeviceItemProperty = "plinkettDeviceItem";
+
+// A menu opened with Alt and a letter and closed with Esc leaves the menu bar holding the
+// keyboard, waiting for a second Esc: the note keys would open menus or do nothing. Once no menu
+// is open any more (arrows may have gone on to the next one), the keys go back to the keyboard.
+void giveKeysBackWhenClosed(QMenu* menu) {
+  QObject::connect(menu, &QMenu::aboutToHide, [] {
+    QTimer::singleShot(0, [] {
+      if (QApplication::activePopupWidget() == nullptr && !frontEnd().destroyed) plat::focusMainWindow();
+    });
+  });
+}
+
 }  // namespace
 
 void buildMenuBar(QMainWindow& window) {
@@ -40,7 +57,12 @@ void buildMenuBar(QMainWindow& window) {
     switch (e.kind) {
       case MenuKind::Popup: {
         QMenu* menu = parent == nullptr ? window.menuBar()->addMenu(e.text) : parent->addMenu(e.text);
-        if (e.devicesPopup) frontEnd().devicesMenu = menu;
+        if (e.devicesPopup) {
+          frontEnd().devicesMenu = menu;
+          // Destinations come and go while the program runs: the core counts them again.
+          QObject::connect(menu, &QMenu::aboutToShow, [] { onDevicesMenuOpening(); });
+        }
+        if (parent == nullptr) giveKeysBackWhenClosed(menu);
         open.push_back(menu);
         break;
       }
@@ -76,7 +98,22 @@ void menuSetItem(int32_t commandId, const char* text, bool grayed) {
 void menuAppendDevice(int32_t commandId, const char* text) {
   if (frontEnd().devicesMenu == nullptr) return;
   // A device name is shown as it is: an "&" in it is no access letter.
-  addCommand(frontEnd().devicesMenu, commandId, QString::fromUtf8(text).replace("&", "&&"));
+  QAction* action = addCommand(frontEnd().devicesMenu, commandId, QString::fromUtf8(text).replace("&", "&&"));
+  action->setProperty(kDeviceItemProperty, commandId);
+}
+
+void menuRemoveDevices() {
+  QMenu* menu = frontEnd().devicesMenu;
+  if (menu == nullptr) return;
+  for (QAction* action : menu->actions()) {
+    const QVariant id = action->property(kDeviceItemProperty);
+    if (!id.isValid()) continue;
+    menu->removeAction(action);
+    frontEnd().actions.erase(id.toInt());
+    frontEnd().marks.erase(id.toInt());
+    // Not deleted at once: this runs while the menu is about to show.
+    action->deleteLater();
+  }
 }
 
 }  // namespace plat

@@ -5,7 +5,6 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
-#include <QTimer>
 
 #include "platform/events.h"
 #include "platform/platform.h"
@@ -96,19 +95,14 @@ int32_t menuBarHeight() {
 }
 
 void invalidateClient() {
-  if (frontEnd().canvas != nullptr) frontEnd().canvas->update();
+  if (frontEnd().canvas != nullptr) frontEnd().canvas->repaintAll();
 }
 
-bool timerStart(int32_t, int32_t periodMs) {
-  QtFrontEnd& fe = frontEnd();
-  if (fe.timer == nullptr) fe.timer = new QTimer(fe.window);
-  fe.timer->start(periodMs);  // its ticks do nothing
-  return fe.timer->isActive();
-}
+// The core's 50 ms timer has nothing to do at its ticks here: the promise is kept without a timer,
+// so the main thread sleeps while nothing happens.
+bool timerStart(int32_t, int32_t) { return true; }
 
-void timerStop(int32_t) {
-  if (frontEnd().timer != nullptr) frontEnd().timer->stop();
-}
+void timerStop(int32_t) {}
 
 void mouseCapture() {
   if (frontEnd().canvas != nullptr) frontEnd().canvas->grabMouse();

@@ -1,0 +1,221 @@
+#include "backends/linux_midi/jack_output.h"
+
+#include <jack/jack.h>
+#include <jack/midiport.h>
+#include <jack/ringbuffer.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <memory>
+#include <string_view>
+#include <thread>
+
+#include "backends/linux_midi/midi_devices.h"
+#include "backends/linux_midi/midi_probe.h"
+
+namespace {
+
+// One message in a ring: its length, then its bytes.
+struct QueuedMessage {
+  uint8_t length;
+  uint8_t bytes[3];
+};
+static_assert(sizeof(QueuedMessage) == 4);
+
+// 1,023 messages: far more than two hands and the panic key send within one cycle of any
+// server, so only a stalled or dead server ever fills it.
+constexpr std::size_t kRingBytes = 4096;
+
+// How long a closing port gives its last messages (the all-notes-off of a close) to leave.
+// A running server takes them within two cycles; a stalled one gets them dropped.
+constexpr std::chrono::milliseconds kDrainLimit{200};
+
+// Ports one client carries at once; the program itself opens one device at a time.
+constexpr std::size_t kMaxOutputs = 4;
+constexpr const char* kPortNames[kMaxOutputs] = {"out", "out-2", "out-3", "out-4"};
+
+struct JackClient {
+  jack_client_t* client = nullptr;
+  std::atomic<bool> dead{false};     // set by JACK's shutdown callback, on JACK's thread
+  std::atomic<bool> inCycle{false};  // the process callback is looking at the outputs
+  std::atomic<uint64_t> cycles{0};   // process cycles begun
+  std::array<std::atomic<JackOutput*>, kMaxOutputs> outputs{};  // what the callback serves
+  std::size_t openOutputs = 0;       // main thread only
+  bool active = false;               // main thread only: in the process graph
+};
+
+// The one client, or nullptr; touched by the main thread only.
+JackClient* gClient = nullptr;
+
+}  // namespace
+
+struct JackOutput {
+  jack_port_t* port = nullptr;        // nullptr once its client has been let go
+  jack_ringbuffer_t* ring = nullptr;  // written by the main thread, read by the process callback
+  std::size_t slot = 0;
+  // Process thread only. JACK leaves an output buffer as it was written until the client clears
+  // it, so a cycle after one that wrote events must clear it, or they would go out again.
+  bool bufferHoldsEvents = true;
+};
+
+namespace {
+
+// The process thread: no locks, no allocation, no waiting.
+void deliver(JackOutput& out, jack_nframes_t frames) {
+  const bool queued = jack_ringbuffer_read_space(out.ring) >= sizeof(QueuedMessage);
+  if (!queued && !out.bufferHoldsEvents) return;
+  void* buffer = jack_port_get_buffer(out.port, frames);
+  jack_midi_clear_buffer(buffer);
+  out.bufferHoldsEvents = false;
+  QueuedMessage message;
+  while (jack_ringbuffer_peek(out.ring, reinterpret_cast<char*>(&message), sizeof message) == sizeof message) {
+    jack_midi_data_t* data = jack_midi_event_reserve(buffer, 0, message.length);
+    if (data == nullptr) break;  // the port's buffer is full: the rest leaves next cycle
+    std::memcpy(data, message.bytes, message.length);
+    jack_ringbuffer_read_advance(out.ring, sizeof message);
+    out.bufferHoldsEvents = true;
+  }
+}
+
+int process(jack_nframes_t frames, void* arg) {
+  auto& c = *static_cast<JackClient*>(arg);
+  c.cycles.fetch_add(1, std::memory_order_relaxed);
+  c.inCycle.store(true);
+  for (auto& slot : c.outputs) {
+    if (JackOutput* out = slot.load()) deliver(*out, frames);
+  }
+  c.inCycle.store(false);
+  return 0;
+}
+
+void onShutdown(jack_status_t, const char*, void* arg) { static_cast<JackClient*>(arg)->dead.store(true); }
+
+// A client whose server has gone never runs its callback again: its ports are cut loose (their
+// sends are dropped until they are closed) and the client is closed, which returns at once.
+void letGoOfDeadClient() {
+  if (gClient == nullptr || !gClient->dead.load()) return;
+  for (auto& slot : gClient->outputs) {
+    if (JackOutput* out = slot.exchange(nullptr)) {
+      while (gClient->inCycle.load()) std::this_thread::yield();
+      out->port = nullptr;
+    }
+  }
+  jack_client_close(gClient->client);
+  delete gClient;
+  gClient = nullptr;
+}
+
+JackClient* client() {
+  letGoOfDeadClient();
+  if (gClient != nullptr) return gClient;
+  keepJackFromStartingServer();
+  jack_status_t status{};
+  jack_client_t* handle = jack_client_open(kMidiClientName, JackNoStartServer, &status);
+  if (handle == nullptr) return nullptr;
+  auto* c = new JackClient;
+  c->client = handle;
+  jack_set_process_callback(handle, process, c);
+  jack_on_info_shutdown(handle, onShutdown, c);
+  gClient = c;
+  return c;
+}
+
+// Waits until the process callback has taken every queued message and a new cycle has begun,
+// by which time the ports they reached have read them too.
+void letQueuedMessagesLeave(JackClient& c, const JackOutput& out) {
+  const auto deadline = std::chrono::steady_clock::now() + kDrainLimit;
+  auto waitFor = [&](auto done) {
+    while (!done() && !c.dead.load() && std::chrono::steady_clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+  };
+  waitFor([&] { return jack_ringbuffer_read_space(out.ring) == 0; });
+  const uint64_t begun = c.cycles.load();
+  waitFor([&] { return c.cycles.load() > begun; });
+}
+
+void takeOutOfGraphWhenIdle(JackClient& c) {
+  if (c.openOutputs == 0 && c.active && !c.dead.load()) {
+    // An idle client in the graph would still be woken every cycle.
+    jack_deactivate(c.client);
+    c.active = false;
+  }
+}
+
+}  // namespace
+
+bool jackAvailable() { return client() != nullptr; }
+
+std::vector<std::string> jackMidiInputs() {
+  std::vector<std::string> names;
+  JackClient* c = client();
+  if (c == nullptr) return names;
+  const char** ports = jack_get_ports(c->client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
+  if (ports == nullptr) return names;
+  const std::string own = std::string(jack_get_client_name(c->client)) + ":";
+  for (std::size_t i = 0; ports[i] != nullptr; ++i) {
+    if (!std::string_view(ports[i]).starts_with(own)) names.emplace_back(ports[i]);
+  }
+  jack_free(ports);
+  return names;
+}
+
+JackOutput* jackOutputOpen(const std::string& destination) {
+  JackClient* c = client();
+  if (c == nullptr) return nullptr;
+  std::size_t slot = 0;
+  while (slot < kMaxOutputs && c->outputs[slot].load() != nullptr) ++slot;
+  if (slot == kMaxOutputs) return nullptr;
+  auto out = std::make_unique<JackOutput>();
+  out->slot = slot;
+  out->ring = jack_ringbuffer_create(kRingBytes);
+  if (out->ring == nullptr) return nullptr;
+  out->port = jack_port_register(c->client, kPortNames[slot], JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+  bool ready = out->port != nullptr;
+  // Only a client in the graph may be connected.
+  if (ready && !c->active) c->active = ready = jack_activate(c->client) == 0;
+  if (ready && !destination.empty()) {
+    ready = jack_connect(c->client, jack_port_name(out->port), destination.c_str()) == 0;
+  }
+  if (!ready) {
+    if (out->port != nullptr) jack_port_unregister(c->client, out->port);
+    jack_ringbuffer_free(out->ring);
+    takeOutOfGraphWhenIdle(*c);
+    return nullptr;
+  }
+  ++c->openOutputs;
+  c->outputs[slot].store(out.get());
+  return out.release();
+}
+
+void jackOutputSend(JackOutput& out, const uint8_t* bytes, std::size_t length) {
+  // A port still attached belongs to the current client.
+  if (out.port == nullptr || gClient->dead.load(std::memory_order_relaxed)) return;
+  if (length == 0 || length > sizeof QueuedMessage::bytes) return;
+  if (jack_ringbuffer_write_space(out.ring) < sizeof(QueuedMessage)) return;
+  QueuedMessage message{static_cast<uint8_t>(length), {}};
+  std::memcpy(message.bytes, bytes, length);
+  jack_ringbuffer_write(out.ring, reinterpret_cast<const char*>(&message), sizeof message);
+}
+
+void jackOutputClose(JackOutput* out) {
+  if (out == nullptr) return;
+  if (out->port != nullptr) {
+    JackClient& c = *gClient;
+    letQueuedMessagesLeave(c, *out);
+    c.outputs[out->slot].store(nullptr);
+    // The callback may have taken the output just before: let that pass end before the port
+    // goes. The callback never waits, so this lasts microseconds, whatever the server does.
+    while (c.inCycle.load()) std::this_thread::yield();
+    --c.openOutputs;
+    if (!c.dead.load()) {
+      takeOutOfGraphWhenIdle(c);
+      jack_port_unregister(c.client, out->port);
+    }
+  }
+  jack_ringbuffer_free(out->ring);
+  delete out;
+  letGoOfDeadClient();
+}

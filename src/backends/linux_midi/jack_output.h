@@ -1,0 +1,37 @@
+// The program's one JACK client, on libjack directly: it lists the server's MIDI inputs and
+// carries every JACK output port of the program. It is opened at the first need, only when a
+// server runs (it never starts one), and kept; a client whose server has died is let go at the
+// next listing, opening or closing, so that a server started again is found afresh.
+//
+// Sending never waits. A message goes into a lock-free ring that the process callback empties
+// at the start of the next cycle; a full ring, or a server that is gone, drops the message at
+// once. Each message is written at frame 0 of the next cycle, in the order it was sent: the
+// note leaves as soon as it can (key to MIDI at the floor of a client that does the same), and
+// the jitter this leaves is under one period, which at the periods chosen for live playing is
+// below the typing keyboard's own.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct JackOutput;
+
+// True when a JACK server runs now, which is when our client is (or can now be) open.
+bool jackAvailable();
+
+// Full names ("client:port") of the server's MIDI inputs, ours left out, in the server's order;
+// empty without a server.
+std::vector<std::string> jackMidiInputs();
+
+// A new output port of our client, connected to the MIDI input of that full name, or to nothing
+// when destination is empty (our own port, for patchbays and sequencers to connect). nullptr
+// when it cannot be had now.
+JackOutput* jackOutputOpen(const std::string& destination);
+// Queues one message of 1 to 3 bytes for the next cycle; dropped when it cannot go.
+void jackOutputSend(JackOutput& output, const uint8_t* bytes, std::size_t length);
+// Takes the port away (and with the last one, the client out of the process graph), once the
+// messages still queued have left: within two cycles of a running server, never longer than a
+// fifth of a second, at once when the server is gone.
+void jackOutputClose(JackOutput* output);
