@@ -1,5 +1,9 @@
 // The real Windows front end under Wine: what the window system reports reaches the core as it
 // should, and what the core asks for happens to the right native objects, and to nothing else.
+#include <windows.h>
+// after windows.h, which it builds on
+#include <commctrl.h>
+
 #include <fstream>
 #include <iterator>
 
@@ -72,6 +76,51 @@ TEST_F(Win32Test, ADeviceNameIsShownAsItIsAndTheMapperIsAskedForByItsUnsignedId)
   EXPECT_EQ(midiCalls().at(1), "midiOutGetDevCapsA 0xFFFFFFFF 52 -> 0 \"Mapper & Co\"");
 }
 
+std::vector<std::string> itemTexts(HMENU menu) {
+  std::vector<std::string> texts;
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    char text[64] = "";
+    GetMenuStringA(menu, static_cast<UINT>(i), text, sizeof text, MF_BYPOSITION);
+    texts.emplace_back(text);
+  }
+  return texts;
+}
+
+std::size_t countsOfDevices() {
+  std::size_t n = 0;
+  for (const std::string& call : midiCalls()) n += call.rfind("midiOutGetNumDevs", 0) == 0 ? 1 : 0;
+  return n;
+}
+
+TEST_F(Win32Test, TheDevicesAreCountedAgainEachTimeTheirMenuOpens) {
+  start();
+  HMENU bar = GetMenu(frontEnd().window);
+  HMENU devices = GetSubMenu(bar, 1);
+  SetEnvironmentVariableA("PLINKETT_WINMM_NAMES", "MIDI Mapper;Synth 0;Synth 1;Synth 2");
+  const std::size_t counted = countsOfDevices();
+  send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(GetSubMenu(bar, 2)), MAKELPARAM(2, FALSE));
+  EXPECT_EQ(countsOfDevices(), counted) << "another menu opened";
+  send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(devices), MAKELPARAM(1, FALSE));
+  EXPECT_EQ(itemTexts(devices), (std::vector<std::string>{"&Active", "", "MIDI Mapper", "Synth 0", "Synth 1", "Synth 2"}));
+  SetEnvironmentVariableA("PLINKETT_WINMM_NAMES", "MIDI Mapper;Synth 1");
+  send(WM_INITMENUPOPUP, reinterpret_cast<WPARAM>(devices), MAKELPARAM(1, FALSE));
+  EXPECT_EQ(itemTexts(devices), (std::vector<std::string>{"&Active", "", "MIDI Mapper", "Synth 1"}));
+  EXPECT_NE(GetMenuState(devices, cmd::kMapperDevice, MF_BYCOMMAND) & MF_CHECKED, 0u);
+}
+
+TEST_F(Win32Test, AnOpenPortKnowsWhichDeviceItIs) {
+  start();
+  int32_t id = 5;
+  EXPECT_TRUE(plat::midiOutDeviceId(app.midi.port, id));
+  EXPECT_EQ(id, -1) << "opened as the mapper";
+  send(WM_COMMAND, cmd::kFirstDevice + 1);
+  const plat::MidiHandle port = app.midi.port;
+  EXPECT_TRUE(plat::midiOutDeviceId(port, id));
+  EXPECT_EQ(id, 1);
+  send(WM_COMMAND, cmd::kActive);  // closes it
+  EXPECT_FALSE(plat::midiOutDeviceId(port, id));
+}
+
 TEST_F(Win32Test, KeyMessagesCarryScanCodeRepeatBitAndShiftAsOfTheMessage) {
   start();
   const std::size_t opened = sentWords().size();
@@ -138,6 +187,17 @@ TEST_F(Win32Test, ClosingWithANoteHeldSendsTheShutdownSequenceAlone) {
   const std::vector<char> bytes{std::istreambuf_iterator<char>(saved), {}};
   ASSERT_EQ(bytes.size(), 64u);
   EXPECT_EQ(bytes[40], 1) << "saved while the mapper was still open";
+}
+
+TEST_F(Win32Test, TheSessionEndingClosesAsTheCloseBoxDoes) {
+  start();
+  send(WM_KEYDOWN, 'Q', kQDown);
+  const std::size_t held = sentWords().size();
+  send(WM_ENDSESSION, TRUE, 0);
+  EXPECT_EQ(frontEnd().window, nullptr);
+  EXPECT_EQ(wordsSince(held).size(), 16u) << "all notes off on every channel";
+  EXPECT_EQ(midiCalls().back(), "midiOutClose 0x7F00 -> 0");
+  EXPECT_NE(GetFileAttributesA(settingsPath().c_str()), INVALID_FILE_ATTRIBUTES) << "the settings were saved";
 }
 
 TEST_F(Win32Test, AfterExitNoServiceReachesAnyWindow) {
@@ -224,6 +284,18 @@ TEST_F(Win32Test, TheBarsAreTabStopScrollBarsReportingToTheirOwnHandlers) {
   send(WM_KEYDOWN, 'Q', kQDown);
   EXPECT_EQ(wordsSince(opened), (std::vector<uint32_t>{0x007F7FE0, 0x000101B0, 0x006C3790}));
   EXPECT_EQ(GetScrollPos(frontEnd().bars[0], SB_CTL), 20);
+  // Each bar's tip names the value its thumb stands for now.
+  const char* tips[3] = {"Velocity: 108", "Modulation: 1", "Pitch bend: 16383"};
+  for (int i = 0; i < 3; ++i) {
+    char text[80] = "";
+    TOOLINFOA tool{};
+    tool.cbSize = TTTOOLINFOA_V2_SIZE;
+    tool.hwnd = frontEnd().window;
+    tool.uId = reinterpret_cast<UINT_PTR>(frontEnd().bars[i]);
+    tool.lpszText = text;
+    SendMessageA(frontEnd().tips, TTM_GETTEXTA, sizeof text, reinterpret_cast<LPARAM>(&tool));
+    EXPECT_STREQ(text, tips[i]);
+  }
 }
 
 TEST_F(Win32Test, HelpWithNoHelpFileAndNoGuideSaysWhereTheGuideBelongs) {

@@ -134,6 +134,17 @@ MMRESULT WINAPI midiOutOpen(LPHMIDIOUT port, UINT id, DWORD_PTR callback, DWORD_
   return result;
 }
 
+MMRESULT WINAPI midiOutGetID(HMIDIOUT port, LPUINT id) {
+  const auto h = reinterpret_cast<UINT_PTR>(port);
+  MMRESULT result = MMSYSERR_INVALHANDLE;
+  if (id != nullptr && openHandle(port)) {
+    *id = h == kMapperHandle ? MIDI_MAPPER : static_cast<UINT>(h - kFirstDeviceHandle);
+    result = MMSYSERR_NOERROR;
+  }
+  record("midiOutGetID 0x%llX -> %u", static_cast<unsigned long long>(h), result);
+  return result;
+}
+
 MMRESULT WINAPI midiOutShortMsg(HMIDIOUT port, DWORD word) {
   const MMRESULT result = openHandle(port) ? MMSYSERR_NOERROR : MMSYSERR_INVALHANDLE;
   record("midiOutShortMsg 0x%llX 0x%08lX -> %u", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(port)),

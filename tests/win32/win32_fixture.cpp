@@ -61,6 +61,7 @@ void Win32Test::SetUp() {
   resetAppState();
   gBoxes.clear();
   DeleteFileA(settingsPath().c_str());
+  DeleteFileA((testFolder() + "PLINKETT.DEV").c_str());
   DeleteFileA(logPath().c_str());
   SetEnvironmentVariableA("PLINKETT_WINMM_LOG", logPath().c_str());
   SetEnvironmentVariableA("PLINKETT_WINMM_NAMES", nullptr);
@@ -72,6 +73,7 @@ void Win32Test::TearDown() {
   if (gAnswerTimer != 0) KillTimer(nullptr, gAnswerTimer);
   gAnswerTimer = 0;
   DeleteFileA(settingsPath().c_str());
+  DeleteFileA((testFolder() + "PLINKETT.DEV").c_str());
 }
 
 void Win32Test::start() {

@@ -1,5 +1,10 @@
 // The three control bars: scroll-bar controls that report every click and drag to the main
-// window (WM_HSCROLL, WM_VSCROLL) and move only when the core sets their position.
+// window (WM_HSCROLL, WM_VSCROLL) and move only when the core sets their position; a tooltip
+// shows what each one's thumb stands for.
+#include <windows.h>
+// after windows.h, which it builds on
+#include <commctrl.h>
+
 #include <algorithm>
 
 #include "frontends/win32/win32_front_end.h"
@@ -7,6 +12,36 @@
 namespace {
 
 HWND barOf(plat::Bar bar) { return frontEnd().bars[static_cast<int>(bar)]; }
+
+// One tooltip control for the three bars, owned by the main window and gone with it.
+HWND tipsControl() {
+  Win32FrontEnd& fe = frontEnd();
+  if (fe.tips == nullptr && fe.window != nullptr) {
+    INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
+    InitCommonControlsEx(&classes);
+    fe.tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                              CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, fe.window, nullptr,
+                              fe.instance, nullptr);
+  }
+  return fe.tips;
+}
+
+TOOLINFOA toolOf(HWND bar, const char* text) {
+  TOOLINFOA tool{};
+  tool.cbSize = TTTOOLINFOA_V2_SIZE;  // understood by every version of the common controls
+  tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+  tool.hwnd = frontEnd().window;
+  tool.uId = reinterpret_cast<UINT_PTR>(bar);
+  tool.lpszText = const_cast<char*>(text);
+  return tool;
+}
+
+void sendTool(UINT message, HWND bar, const char* text) {
+  HWND tips = tipsControl();
+  if (tips == nullptr || bar == nullptr) return;
+  TOOLINFOA tool = toolOf(bar, text);
+  SendMessageA(tips, message, 0, reinterpret_cast<LPARAM>(&tool));
+}
 
 }  // namespace
 
@@ -20,6 +55,7 @@ void barCreate(Bar bar, bool vertical) {
   // A scroll-bar control starts with the empty range 0..0, thumb at 0.
   fe.bars[id] = CreateWindowExA(0, "scrollbar", nullptr, style, 0, 0, 0, 0, fe.window,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), fe.instance, nullptr);
+  sendTool(TTM_ADDTOOLA, fe.bars[id], "");
 }
 
 void barSetRange(Bar bar, int32_t minimum, int32_t maximum, bool redraw) {
@@ -29,6 +65,8 @@ void barSetRange(Bar bar, int32_t minimum, int32_t maximum, bool redraw) {
 void barSetPosition(Bar bar, int32_t position, bool redraw) {
   if (HWND b = barOf(bar)) SetScrollPos(b, SB_CTL, position, redraw ? TRUE : FALSE);
 }
+
+void barSetTip(Bar bar, const char* text) { sendTool(TTM_UPDATETIPTEXTA, barOf(bar), text); }
 
 void barShow(Bar bar, bool visible) {
   if (HWND b = barOf(bar)) ShowWindow(b, visible ? SW_SHOWNORMAL : SW_HIDE);

@@ -34,10 +34,16 @@ plat::Bar verticalBarOf(LPARAM lParam) {
              : plat::Bar::Velocity;
 }
 
+bool isDevicesPopup(HWND window, WPARAM popup, LPARAM lParam) {
+  return HIWORD(lParam) == 0 && reinterpret_cast<HMENU>(popup) == GetSubMenu(GetMenu(window), devicesPopupPosition());
+}
+
 void forgetWindow() {
   Win32FrontEnd& fe = frontEnd();
   fe.window = nullptr;
   for (HWND& bar : fe.bars) bar = nullptr;
+  fe.tips = nullptr;
+  fe.deviceItems.clear();
 }
 
 }  // namespace
@@ -130,6 +136,15 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CAPTURECHANGED:
       if (!goingAway(window)) onMouseCaptureLost();
       break;
+    case WM_INITMENUPOPUP:
+      // MIDI devices come and go (a USB keyboard plugged in): the list is taken again.
+      if (isDevicesPopup(window, wParam, lParam)) onDevicesMenuOpening();
+      break;
+    case WM_ENDSESSION:
+      // Windows ends the process once this returns: close as the close box does, so that the
+      // settings are saved and nothing is left sounding.
+      if (wParam != 0) plat::windowClose();
+      return 0;
     default:
       break;
   }

@@ -52,7 +52,18 @@ void menuAppendDevice(int32_t commandId, const char* text) {
   HMENU menu = menuBar();
   HMENU devices = menu == nullptr ? nullptr : GetSubMenu(menu, devicesPopupPosition());
   if (devices == nullptr) return;
-  AppendMenuA(devices, MF_STRING, static_cast<UINT_PTR>(commandId), shownAsIs(text).c_str());
+  if (AppendMenuA(devices, MF_STRING, static_cast<UINT_PTR>(commandId), shownAsIs(text).c_str())) {
+    frontEnd().deviceItems.push_back(commandId);
+  }
+}
+
+void menuRemoveDevices() {
+  HMENU menu = menuBar();
+  HMENU devices = menu == nullptr ? nullptr : GetSubMenu(menu, devicesPopupPosition());
+  if (devices != nullptr) {
+    for (int32_t id : frontEnd().deviceItems) DeleteMenu(devices, static_cast<UINT>(id), MF_BYCOMMAND);
+  }
+  frontEnd().deviceItems.clear();
 }
 
 }  // namespace plat

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "frontends/win32/win32_front_end.h"
 
@@ -16,6 +17,21 @@ constexpr UINT kMapperId = MIDI_MAPPER;
 
 UINT deviceIdOf(int32_t deviceId) { return deviceId == -1 ? kMapperId : static_cast<UINT>(deviceId); }
 HMIDIOUT portOf(plat::MidiHandle handle) { return reinterpret_cast<HMIDIOUT>(handle); }
+
+// The ports we hold open: a port opened as the mapper stays the mapper's, whatever device the
+// mapper sends to.
+struct OpenPort {
+  plat::MidiHandle handle;
+  bool viaMapper;
+};
+std::vector<OpenPort> gOpenPorts;
+
+const OpenPort* openPort(plat::MidiHandle handle) {
+  for (const OpenPort& port : gOpenPorts) {
+    if (port.handle == handle) return &port;
+  }
+  return nullptr;
+}
 
 }  // namespace
 
@@ -41,6 +57,21 @@ bool midiOutOpen(int32_t deviceId, MidiHandle& handle) {
     return false;
   }
   handle = reinterpret_cast<MidiHandle>(port);
+  gOpenPorts.push_back(OpenPort{handle, deviceId == -1});
+  return true;
+}
+
+// Windows numbers the devices anew as they come and go; the driver knows an open port's place.
+bool midiOutDeviceId(MidiHandle handle, int32_t& deviceId) {
+  const OpenPort* port = openPort(handle);
+  if (port == nullptr) return false;
+  if (port->viaMapper) {
+    deviceId = -1;
+    return true;
+  }
+  UINT id = 0;
+  if (midiOutGetID(portOf(handle), &id) != MMSYSERR_NOERROR || id > 0x7FFFFFFF) return false;
+  deviceId = static_cast<int32_t>(id);
   return true;
 }
 
@@ -48,6 +79,9 @@ bool midiOutOpen(int32_t deviceId, MidiHandle& handle) {
 // waiting, and the result is not looked at.
 void midiOutSend(MidiHandle handle, uint32_t word) { midiOutShortMsg(portOf(handle), word); }
 
-void midiOutClose(MidiHandle handle) { ::midiOutClose(portOf(handle)); }
+void midiOutClose(MidiHandle handle) {
+  std::erase_if(gOpenPorts, [handle](const OpenPort& port) { return port.handle == handle; });
+  ::midiOutClose(portOf(handle));
+}
 
 }  // namespace plat

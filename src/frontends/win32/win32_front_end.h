@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "platform/events.h"
 #include "platform/platform.h"
 
@@ -11,6 +13,8 @@ struct Win32FrontEnd {
   HINSTANCE instance = nullptr;
   HWND window = nullptr;      // the main window from its creation until it is destroyed, else null
   HWND bars[3] = {};          // by plat::Bar; children of the main window, gone with it
+  HWND tips = nullptr;        // the bars' tips (a tooltip control owned by the main window)
+  std::vector<int32_t> deviceItems;  // command ids of the items appended to the Devices popup
   PAINTSTRUCT paint{};        // the paint pass in progress (paints never nest)
   bool closing = false;       // destruction has begun: focus and capture changes are our own
   bool winHelpOpened = false; // the help viewer was asked for the help file, so it is told to quit
