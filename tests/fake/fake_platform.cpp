@@ -1,6 +1,7 @@
 #include "fake/fake_platform.h"
 
 #include <algorithm>
+#include <concepts>
 #include <cstdio>
 #include <cstring>
 
@@ -16,7 +17,14 @@ World gWorld;
 int32_t gClientWidth = -1;  // last client size told to the core; -1 before the first
 int32_t gClientHeight = -1;
 
-void log(const std::string& line) {
+// A line is made only when it is kept: a run that keeps the model only (the soak, the fuzzer, the
+// benchmarks) would otherwise spend most of its time writing text it throws away.
+template <std::invocable MakeLine>
+void log(MakeLine&& makeLine) {
+  if (gScript.recordCalls) gWorld.calls.push_back(makeLine());
+}
+
+void log(const char* line) {
   if (gScript.recordCalls) gWorld.calls.push_back(line);
 }
 
@@ -180,7 +188,7 @@ int32_t midiOutCount() {
 }
 
 bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
-  fake::log("midiOutProductName " + fake::num(deviceId));
+  fake::log([&] { return "midiOutProductName " + fake::num(deviceId); });
   const auto& devices = listedDevices();
   std::string text;
   if (deviceId == -1) {
@@ -196,7 +204,7 @@ bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
 }
 
 bool midiOutOpen(int32_t deviceId, MidiHandle& handle) {
-  fake::log("midiOutOpen " + fake::num(deviceId));
+  fake::log([&] { return "midiOutOpen " + fake::num(deviceId); });
   const auto& devices = listedDevices();
   fake::FakeDevice device{"MIDI Mapper", kMapperIdentity};
   if (deviceId >= 0 && static_cast<std::size_t>(deviceId) < devices.size()) {
@@ -229,7 +237,7 @@ bool midiOutDeviceId(MidiHandle handle, int32_t& deviceId) {
 }
 
 void midiOutSend(MidiHandle handle, uint32_t word) {
-  fake::log("midiOutSend " + fake::triple(word));
+  fake::log([&] { return "midiOutSend " + fake::triple(word); });
   if (gWorld.openPorts.count(handle) == 0) {
     ++gWorld.sendsOnClosedPort;
     return;
@@ -245,19 +253,19 @@ void midiOutClose(MidiHandle handle) {
 // ---- Menus -------------------------------------------------------------------------------
 
 void menuCheck(int32_t id, bool checked) {
-  fake::log("menuCheck " + fake::num(id) + (checked ? " on" : " off"));
+  fake::log([&] { return "menuCheck " + fake::num(id) + (checked ? " on" : " off"); });
   auto it = gWorld.menu.find(id);
   if (it != gWorld.menu.end()) it->second.checked = checked;
 }
 
 void menuSetItem(int32_t id, const char* text, bool grayed) {
-  fake::log("menuSetItem " + fake::num(id) + " " + text + (grayed ? " grayed" : ""));
+  fake::log([&] { return "menuSetItem " + fake::num(id) + " " + text + (grayed ? " grayed" : ""); });
   auto it = gWorld.menu.find(id);
   if (it != gWorld.menu.end()) it->second = fake::MenuItemState{text, false, grayed};
 }
 
 void menuAppendDevice(int32_t id, const char* text) {
-  fake::log("menuAppendDevice " + fake::num(id) + " " + text);
+  fake::log([&] { return "menuAppendDevice " + fake::num(id) + " " + text; });
   gWorld.menu[id] = fake::MenuItemState{text, false, false};
   gWorld.deviceItems.push_back(id);
 }
@@ -270,10 +278,12 @@ void menuRemoveDevices() {
 
 // ---- Dialogs -----------------------------------------------------------------------------
 
-void beep(BeepKind kind) { fake::log(std::string("beep ") + (kind == BeepKind::Error ? "error" : "warning")); }
+void beep(BeepKind kind) {
+  fake::log([&] { return std::string("beep ") + (kind == BeepKind::Error ? "error" : "warning"); });
+}
 
 BoxAnswer messageBox(const char* text, BoxStyle style) {
-  fake::log(std::string("messageBox ") + fake::boxStyleName(style) + " " + fake::escaped(text));
+  fake::log([&] { return std::string("messageBox ") + fake::boxStyleName(style) + " " + fake::escaped(text); });
   if (!gScript.boxAnswers.empty()) {
     BoxAnswer a = gScript.boxAnswers.front();
     gScript.boxAnswers.erase(gScript.boxAnswers.begin());
@@ -301,8 +311,10 @@ int32_t screenWorkAreas(Rect* areas, int32_t capacity) {
 }
 
 void windowMove(int32_t left, int32_t top, int32_t width, int32_t height, bool repaint) {
-  fake::log("windowMove " + fake::num(left) + " " + fake::num(top) + " " + fake::num(width) + " " +
-            fake::num(height) + (repaint ? " repaint" : ""));
+  fake::log([&] {
+    return "windowMove " + fake::num(left) + " " + fake::num(top) + " " + fake::num(width) + " " + fake::num(height) +
+           (repaint ? " repaint" : "");
+  });
   if (gWorld.destroyed) return;
   fake::noteCoordinates({left, top, width, height});
   // A window system limits sizes to what a window can have: nothing negative, nothing huge.
@@ -322,7 +334,7 @@ void windowMove(int32_t left, int32_t top, int32_t width, int32_t height, bool r
 }
 
 void windowSetTopmost(bool topmost) {
-  fake::log(std::string("windowSetTopmost ") + (topmost ? "on" : "off"));
+  fake::log([&] { return std::string("windowSetTopmost ") + (topmost ? "on" : "off"); });
   gWorld.topmost = topmost;
 }
 
@@ -339,7 +351,7 @@ void windowClose() {
 }
 
 void postQuit(int32_t exitCode) {
-  fake::log("postQuit " + fake::num(exitCode));
+  fake::log([&] { return "postQuit " + fake::num(exitCode); });
   gWorld.quitPosted = true;
   gWorld.exitCode = exitCode;
 }
@@ -351,7 +363,7 @@ void invalidateClient() { fake::log("invalidateClient"); }
 // ---- Timer -------------------------------------------------------------------------------
 
 bool timerStart(int32_t id, int32_t periodMs) {
-  fake::log("timerStart " + fake::num(id) + " " + fake::num(periodMs));
+  fake::log([&] { return "timerStart " + fake::num(id) + " " + fake::num(periodMs); });
   if (gScript.timerFailures > 0) {
     --gScript.timerFailures;
     return false;
@@ -361,7 +373,7 @@ bool timerStart(int32_t id, int32_t periodMs) {
 }
 
 void timerStop(int32_t id) {
-  fake::log("timerStop " + fake::num(id));
+  fake::log([&] { return "timerStop " + fake::num(id); });
   gWorld.timerRunning = false;
 }
 
@@ -385,52 +397,54 @@ void mouseRelease() {
 
 Surface surfaceGet() {
   Surface s = gWorld.nextSurface++;
-  fake::log("surfaceGet " + fake::num(static_cast<int64_t>(s)));
+  fake::log([&] { return "surfaceGet " + fake::num(static_cast<int64_t>(s)); });
   ++gWorld.liveSurfaces;
   gWorld.selectedFont[s] = 0;
   return s;
 }
 
 void surfaceRelease(Surface s) {
-  fake::log("surfaceRelease " + fake::num(static_cast<int64_t>(s)));
+  fake::log([&] { return "surfaceRelease " + fake::num(static_cast<int64_t>(s)); });
   --gWorld.liveSurfaces;
+  gWorld.selectedFont.erase(s);
 }
 
 Surface paintBegin() {
   Surface s = gWorld.nextSurface++;
-  fake::log("paintBegin " + fake::num(static_cast<int64_t>(s)));
+  fake::log([&] { return "paintBegin " + fake::num(static_cast<int64_t>(s)); });
   ++gWorld.liveSurfaces;
   gWorld.selectedFont[s] = 0;
   return s;
 }
 
 void paintEnd(Surface s) {
-  fake::log("paintEnd " + fake::num(static_cast<int64_t>(s)));
+  fake::log([&] { return "paintEnd " + fake::num(static_cast<int64_t>(s)); });
   --gWorld.liveSurfaces;
+  gWorld.selectedFont.erase(s);
 }
 
 Font fontCreate(int32_t height, int32_t width, int32_t weight) {
   Font f = gWorld.nextFont++;
-  fake::log("fontCreate " + fake::num(height) + " " + fake::num(width) + " " + fake::num(weight));
+  fake::log([&] { return "fontCreate " + fake::num(height) + " " + fake::num(width) + " " + fake::num(weight); });
   gWorld.liveFonts.insert(f);
   gWorld.fontSizes[f] = TextSize{width, height};
   return f;
 }
 
 Font fontSelect(Surface s, Font font) {
-  fake::log("fontSelect " + fake::num(static_cast<int64_t>(font)));
+  fake::log([&] { return "fontSelect " + fake::num(static_cast<int64_t>(font)); });
   Font previous = gWorld.selectedFont[s];
   gWorld.selectedFont[s] = font;
   return previous;
 }
 
 void fontDelete(Font font) {
-  fake::log("fontDelete " + fake::num(static_cast<int64_t>(font)));
+  fake::log([&] { return "fontDelete " + fake::num(static_cast<int64_t>(font)); });
   gWorld.liveFonts.erase(font);
 }
 
 TextSize textExtent(Surface s, const char* text) {
-  fake::log(std::string("textExtent ") + text);
+  fake::log([&] { return std::string("textExtent ") + text; });
   Font f = gWorld.selectedFont[s];
   if (f == 0) return gScript.systemM;
   TextSize size = gWorld.fontSizes[f];
@@ -439,24 +453,26 @@ TextSize textExtent(Surface s, const char* text) {
 
 void fillRect(Surface, const Rect& r, Brush brush) {
   fake::noteRect(r);
-  fake::log("fillRect " + fake::rectText(r) + (brush == Brush::Black ? " black" : " white"));
+  fake::log([&] { return "fillRect " + fake::rectText(r) + (brush == Brush::Black ? " black" : " white"); });
 }
 
 void frameRect(Surface, const Rect& r, Brush brush) {
   fake::noteRect(r);
-  fake::log("frameRect " + fake::rectText(r) + (brush == Brush::Black ? " black" : " white"));
+  fake::log([&] { return "frameRect " + fake::rectText(r) + (brush == Brush::Black ? " black" : " white"); });
 }
 
 void drawCentredText(Surface, const char* text, const Rect& r, Colour textColour, Colour background) {
   fake::noteRect(r);
-  fake::log(std::string("drawText \"") + text + "\" " + fake::rectText(r) +
-            (textColour == Colour::Black ? " black" : " white") + (background == Colour::Black ? "/black" : "/white"));
+  fake::log([&] {
+    return std::string("drawText \"") + text + "\" " + fake::rectText(r) +
+           (textColour == Colour::Black ? " black" : " white") + (background == Colour::Black ? "/black" : "/white");
+  });
 }
 
 // ---- Bars --------------------------------------------------------------------------------
 
 void barCreate(Bar bar, bool vertical) {
-  fake::log("barCreate " + fake::num(fake::barIndex(bar)) + (vertical ? " vertical" : " horizontal"));
+  fake::log([&] { return "barCreate " + fake::num(fake::barIndex(bar)) + (vertical ? " vertical" : " horizontal"); });
   fake::BarState& b = gWorld.bars[fake::barIndex(bar)];
   b = fake::BarState{};
   b.exists = true;
@@ -464,31 +480,37 @@ void barCreate(Bar bar, bool vertical) {
 }
 
 void barSetRange(Bar bar, int32_t minimum, int32_t maximum, bool redraw) {
-  fake::log("barSetRange " + fake::num(fake::barIndex(bar)) + " " + fake::num(minimum) + " " + fake::num(maximum) +
-            (redraw ? " redraw" : ""));
+  fake::log([&] {
+    return "barSetRange " + fake::num(fake::barIndex(bar)) + " " + fake::num(minimum) + " " + fake::num(maximum) +
+           (redraw ? " redraw" : "");
+  });
   gWorld.bars[fake::barIndex(bar)].minimum = minimum;
   gWorld.bars[fake::barIndex(bar)].maximum = maximum;
 }
 
 void barSetPosition(Bar bar, int32_t position, bool redraw) {
-  fake::log("barSetPosition " + fake::num(fake::barIndex(bar)) + " " + fake::num(position) + (redraw ? " redraw" : ""));
+  fake::log([&] {
+    return "barSetPosition " + fake::num(fake::barIndex(bar)) + " " + fake::num(position) + (redraw ? " redraw" : "");
+  });
   gWorld.bars[fake::barIndex(bar)].position = position;
 }
 
 void barSetTip(Bar bar, const char* text) {
-  fake::log("barSetTip " + fake::num(fake::barIndex(bar)) + " " + text);
+  fake::log([&] { return "barSetTip " + fake::num(fake::barIndex(bar)) + " " + text; });
   gWorld.bars[fake::barIndex(bar)].tip = text;
 }
 
 void barShow(Bar bar, bool visible) {
-  fake::log("barShow " + fake::num(fake::barIndex(bar)) + (visible ? " on" : " off"));
+  fake::log([&] { return "barShow " + fake::num(fake::barIndex(bar)) + (visible ? " on" : " off"); });
   gWorld.bars[fake::barIndex(bar)].visible = visible;
 }
 
 void barMove(Bar bar, int32_t x, int32_t y, int32_t width, int32_t height) {
   fake::noteCoordinates({x, y, int64_t{x} + width, int64_t{y} + height});
-  fake::log("barMove " + fake::num(fake::barIndex(bar)) + " " + fake::num(x) + " " + fake::num(y) + " " +
-            fake::num(width) + " " + fake::num(height));
+  fake::log([&] {
+    return "barMove " + fake::num(fake::barIndex(bar)) + " " + fake::num(x) + " " + fake::num(y) + " " +
+           fake::num(width) + " " + fake::num(height);
+  });
   gWorld.bars[fake::barIndex(bar)].place = Rect{x, y, x + width, y + height};
 }
 
@@ -496,10 +518,10 @@ void focusMainWindow() { fake::log("focusMainWindow"); }
 
 // ---- Help, web, locations ----------------------------------------------------------------
 
-void helpOpenContents(const char* path) { fake::log(std::string("helpOpenContents ") + path); }
+void helpOpenContents(const char* path) { fake::log([&] { return std::string("helpOpenContents ") + path; }); }
 void helpOpenOwnHelp() { fake::log("helpOpenOwnHelp"); }
-void helpQuit(const char* path) { fake::log(std::string("helpQuit ") + path); }
-void openUrl(const char* url) { fake::log(std::string("openUrl ") + url); }
+void helpQuit(const char* path) { fake::log([&] { return std::string("helpQuit ") + path; }); }
+void openUrl(const char* url) { fake::log([&] { return std::string("openUrl ") + url; }); }
 
 std::size_t executablePath(char* buffer, std::size_t capacity) {
   return fake::copyCut(gScript.executablePath, buffer, capacity);
@@ -513,7 +535,7 @@ std::size_t settingsBasePath(char* buffer, std::size_t capacity) {
 // ---- Files -------------------------------------------------------------------------------
 
 std::size_t fileReadSmall(const char* path, uint8_t* buffer, std::size_t capacity) {
-  fake::log(std::string("fileReadSmall ") + path);
+  fake::log([&] { return std::string("fileReadSmall ") + path; });
   auto it = gWorld.files.find(path);
   if (it == gWorld.files.end()) return 0;
   std::size_t n = std::min(capacity, it->second.size());
@@ -522,7 +544,7 @@ std::size_t fileReadSmall(const char* path, uint8_t* buffer, std::size_t capacit
 }
 
 bool fileReplace(const char* path, const uint8_t* bytes, std::size_t size) {
-  fake::log(std::string("fileReplace ") + path);
+  fake::log([&] { return std::string("fileReplace ") + path; });
   if (gScript.failReplace) return false;
   gWorld.files[path].assign(bytes, bytes + size);
   return true;

@@ -84,7 +84,7 @@ struct World {
   bool timerRunning = false;
   bool captured = false;
   std::set<plat::Font> liveFonts;
-  std::map<plat::Surface, plat::Font> selectedFont;
+  std::map<plat::Surface, plat::Font> selectedFont;  // of the surfaces not yet released
   int32_t liveSurfaces = 0;
   BarState bars[3];
   plat::Font nextFont = 1;
