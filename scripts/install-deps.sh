@@ -20,6 +20,8 @@ packages=(
   x11-xserver-utils python3
   fonts-dejavu-core
   xdg-utils
+  # The microbenchmarks (bench/micro).
+  libbenchmark-dev
   # The settings reader's fuzzer: libFuzzer comes with clang's runtime.
   clang-14 libclang-rt-14-dev
   # The Windows program: cross compiler (its -posix variant), GoogleTest's sources for it, the icon
