@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "app/commands.h"
 #include "fake/fake_platform.h"
 #include "platform/events.h"
 #include "settings/settings_file.h"
@@ -55,6 +56,23 @@ void BM_KeyMessageToMidiWord(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_KeyMessageToMidiWord)->ArgName("recording")->Arg(0)->Arg(1);
+
+// The core's share of a whole paint, beside paint_bench's figures for the Qt front end. calls:
+// the platform calls one paint makes.
+void BM_PaintKeyboardOnFake(benchmark::State& state) {
+  if (!startProgram(true)) {
+    state.SkipWithError("the program did not start with a port open");
+    return;
+  }
+  dispatchCommand(static_cast<int32_t>(state.range(0)));
+  fake::clearLog();
+  paintKeyboard();
+  const auto calls = static_cast<double>(fake::world().calls.size());
+  fake::script().recordCalls = false;
+  for (auto _ : state) paintKeyboard();
+  state.counters["calls"] = calls;
+}
+BENCHMARK(BM_PaintKeyboardOnFake)->ArgName("zoom")->Arg(cmd::kZoomSmall)->Arg(cmd::kZoomNormal)->Arg(cmd::kZoomBig);
 
 // A record with no default left in it, so every field's bytes are worked out.
 PersistedSettings someSettings() {

@@ -77,6 +77,7 @@ int main(int argc, char** argv) {
   if (mkdtemp(pattern) == nullptr) return 1;
   const std::string dir = pattern;
   setenv("XDG_CONFIG_HOME", dir.c_str(), 1);
+  if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")) setenv("XDG_RUNTIME_DIR", dir.c_str(), 1);
   setenv("PLINKETT_MIDI_APIS", "none", 1);
   unsetenv("PLINKETT_NO_BUILTIN_SYNTH");
   setenv("PLINKETT_SYNTH_FILE", (dir + "/synth.wav").c_str(), 1);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Microbenchmarks of a Release build: the key-press road through the core on the recording
-# platform, a whole paint of the Qt front end offscreen at each zoom, and the settings record and
-# file. Prints the figures and keeps them in bench-artifacts/micro-<date>.txt. Arguments go to
+# platform, a whole paint at each zoom (the core alone, and the Qt front end offscreen), and the
+# settings record and file. Prints the figures and keeps them in bench-artifacts/micro-<date>.txt. Arguments go to
 # every benchmark program, e.g. --benchmark_filter=Paint or --benchmark_repetitions=5.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
