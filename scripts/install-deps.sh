@@ -11,6 +11,8 @@ packages=(
   libqt6svg6 librsvg2-bin
   # Detectable key auto-repeat on X11, set on the toolkit's own connection.
   libxcb-xkb-dev
+  # Fontconfig's configuration is read on a thread of its own at start.
+  libfontconfig-dev
   librtmidi-dev libfluidsynth-dev
   # jackd2's headers by name: the synth and MIDI headers would otherwise pull JACK 1 and drop jackd2.
   libjack-jackd2-dev jackd2

@@ -143,6 +143,7 @@ TEST_F(FrontEnd, WindowPlacementAndScreens) {
   answerBoxes();
   ASSERT_TRUE(startFrontEnd());
   MainWindow& window = *frontEnd().window;
+  QApplication::processEvents();  // the icon comes once the window is up
   EXPECT_FALSE(window.windowIcon().pixmap(32).isNull()) << "the icon is drawn from the shipped SVG";
   EXPECT_EQ(window.windowTitle().toStdString(), "Plinkett Freeware");
   EXPECT_GT(plat::menuBarHeight(), 0);

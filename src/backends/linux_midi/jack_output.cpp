@@ -42,12 +42,25 @@ struct JackClient {
   std::atomic<bool> inCycle{false};  // the process callback is looking at the outputs
   std::atomic<uint64_t> cycles{0};   // process cycles begun
   std::array<std::atomic<JackOutput*>, kMaxOutputs> outputs{};  // what the callback serves
+  std::array<JackOutput*, kMaxOutputs> opened{};  // main thread only: open, served or not yet
   std::size_t openOutputs = 0;       // main thread only
   bool active = false;               // main thread only: in the process graph
 };
 
-// The one client, or nullptr; touched by the main thread only.
+// The one client, or nullptr; touched by the main thread only, once the early opening (if any)
+// has been joined.
 JackClient* gClient = nullptr;
+
+// Work that waits on the server and need not hold up the main thread: the client's opening at
+// program start, and a new port's joining the graph. At most one runs at a time; everything
+// that touches the client first waits for it (and so does the program's exit).
+struct ServerWork {
+  std::thread thread;
+  ~ServerWork() { finish(); }
+  void finish() {
+    if (thread.joinable()) thread.join();
+  }
+} gServerWork;
 
 }  // namespace
 
@@ -96,21 +109,17 @@ void onShutdown(jack_status_t, const char*, void* arg) { static_cast<JackClient*
 // sends are dropped until they are closed) and the client is closed, which returns at once.
 void letGoOfDeadClient() {
   if (gClient == nullptr || !gClient->dead.load()) return;
-  for (auto& slot : gClient->outputs) {
-    if (JackOutput* out = slot.exchange(nullptr)) {
-      while (gClient->inCycle.load()) std::this_thread::yield();
-      out->port = nullptr;
-    }
+  for (std::size_t slot = 0; slot < kMaxOutputs; ++slot) {
+    gClient->outputs[slot].store(nullptr);
+    while (gClient->inCycle.load()) std::this_thread::yield();
+    if (JackOutput* out = gClient->opened[slot]) out->port = nullptr;
   }
   jack_client_close(gClient->client);
   delete gClient;
   gClient = nullptr;
 }
 
-JackClient* client() {
-  letGoOfDeadClient();
-  if (gClient != nullptr) return gClient;
-  keepJackFromStartingServer();
+JackClient* openClient() {
   jack_status_t status{};
   jack_client_t* handle = jack_client_open(kMidiClientName, JackNoStartServer, &status);
   if (handle == nullptr) return nullptr;
@@ -118,8 +127,16 @@ JackClient* client() {
   c->client = handle;
   jack_set_process_callback(handle, process, c);
   jack_on_info_shutdown(handle, onShutdown, c);
-  gClient = c;
   return c;
+}
+
+JackClient* client() {
+  gServerWork.finish();
+  letGoOfDeadClient();
+  if (gClient != nullptr) return gClient;
+  keepJackFromStartingServer();
+  gClient = openClient();
+  return gClient;
 }
 
 // Waits until the process callback has taken every queued message and a new cycle has begun,
@@ -146,6 +163,12 @@ void takeOutOfGraphWhenIdle(JackClient& c) {
 
 }  // namespace
 
+void jackOpenClientEarly() {
+  if (gClient != nullptr || gServerWork.thread.joinable()) return;
+  keepJackFromStartingServer();
+  gServerWork.thread = std::thread([] { gClient = openClient(); });
+}
+
 bool jackAvailable() { return client() != nullptr; }
 
 std::vector<std::string> jackMidiInputs() {
@@ -162,32 +185,39 @@ std::vector<std::string> jackMidiInputs() {
   return names;
 }
 
+// Joining the graph waits for the server to take the client into its cycle (about 5 ms, more
+// than everything else in an opening), so it runs beside the main thread: messages sent
+// meanwhile wait in the ring and leave at the port's first cycle.
+void joinGraphAndConnect(JackClient& c, JackOutput& out, std::string destination) {
+  if (!c.active) c.active = jack_activate(c.client) == 0;
+  if (!c.active) return;  // the server went away: the port is never served, its sends are dropped
+  if (!destination.empty()) jack_connect(c.client, jack_port_name(out.port), destination.c_str());
+  c.outputs[out.slot].store(&out);
+}
+
 JackOutput* jackOutputOpen(const std::string& destination) {
   JackClient* c = client();
   if (c == nullptr) return nullptr;
   std::size_t slot = 0;
-  while (slot < kMaxOutputs && c->outputs[slot].load() != nullptr) ++slot;
+  while (slot < kMaxOutputs && c->opened[slot] != nullptr) ++slot;
   if (slot == kMaxOutputs) return nullptr;
+  // A destination that is not there now makes the opening fail; one that goes in the next
+  // milliseconds is no different from one that goes just after a connection.
+  if (!destination.empty() && jack_port_by_name(c->client, destination.c_str()) == nullptr) return nullptr;
   auto out = std::make_unique<JackOutput>();
   out->slot = slot;
   out->ring = jack_ringbuffer_create(kRingBytes);
   if (out->ring == nullptr) return nullptr;
   out->port = jack_port_register(c->client, kPortNames[slot], JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-  bool ready = out->port != nullptr;
-  // Only a client in the graph may be connected.
-  if (ready && !c->active) c->active = ready = jack_activate(c->client) == 0;
-  if (ready && !destination.empty()) {
-    ready = jack_connect(c->client, jack_port_name(out->port), destination.c_str()) == 0;
-  }
-  if (!ready) {
-    if (out->port != nullptr) jack_port_unregister(c->client, out->port);
+  if (out->port == nullptr) {
     jack_ringbuffer_free(out->ring);
     takeOutOfGraphWhenIdle(*c);
     return nullptr;
   }
   ++c->openOutputs;
-  c->outputs[slot].store(out.get());
-  return out.release();
+  JackOutput* opened = c->opened[slot] = out.release();
+  gServerWork.thread = std::thread(joinGraphAndConnect, std::ref(*c), std::ref(*opened), destination);
+  return opened;
 }
 
 void jackOutputSend(JackOutput& out, const uint8_t* bytes, std::size_t length) {
@@ -202,10 +232,13 @@ void jackOutputSend(JackOutput& out, const uint8_t* bytes, std::size_t length) {
 
 void jackOutputClose(JackOutput* out) {
   if (out == nullptr) return;
+  gServerWork.finish();
   if (out->port != nullptr) {
     JackClient& c = *gClient;
-    letQueuedMessagesLeave(c, *out);
+    // A port that never joined the graph (the server failed it) has nothing that could leave.
+    if (c.outputs[out->slot].load() == out) letQueuedMessagesLeave(c, *out);
     c.outputs[out->slot].store(nullptr);
+    c.opened[out->slot] = nullptr;
     // The callback may have taken the output just before: let that pass end before the port
     // goes. The callback never waits, so this lasts microseconds, whatever the server does.
     while (c.inCycle.load()) std::this_thread::yield();

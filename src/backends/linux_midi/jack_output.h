@@ -18,6 +18,11 @@
 
 struct JackOutput;
 
+// Starts opening the client on a thread of its own: opening takes the server's round trips and
+// the locking of its shared memory (10 to 20 ms), which can pass while the window is being built.
+// The first call below waits for it. Without a server it ends at once with no client.
+void jackOpenClientEarly();
+
 // True when a JACK server runs now, which is when our client is (or can now be) open.
 bool jackAvailable();
 

@@ -85,6 +85,10 @@ std::string alsaPortMenuName(const std::string& portName) {
   return name;
 }
 
+void startListingEarly() {
+  if (apiWanted("jack")) jackOpenClientEarly();
+}
+
 MidiDeviceList scanMidiDevices() {
   keepJackFromStartingServer();
   MidiDeviceList list{false, {}};

@@ -43,6 +43,10 @@ inline constexpr const char* kJackOwnPortMenuName = "Plinkett output port (JACK)
 // RtMidi's warnings are dropped.
 std::unique_ptr<RtMidiOut> makeAlsaOutput();
 
+// Begins the slow part of the first listing (opening the JACK client) on a thread, for a
+// program to call before it builds its window; the listing takes up what it began.
+void startListingEarly();
+
 // The devices the system offers now, reading the environment now.
 MidiDeviceList scanMidiDevices();
 

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QTimer>
 
 #include "platform/events.h"
 #include "frontends/qt/qt_canvas.h"
@@ -18,6 +19,9 @@ bool startFrontEnd() {
   if (!startMainWindow()) return false;
   fe.window->show();
   fe.canvas->setFocus(Qt::OtherFocusReason);
+  // Drawing the icon from its SVG loads the image plugins (some milliseconds): the window manager
+  // takes an icon set once the window is up as well as one set before.
+  QTimer::singleShot(0, fe.window, [w = fe.window] { w->setIconFromSvg(); });
   return true;
 }
 

@@ -19,12 +19,13 @@ QSize innerSize(const QSize& outer, const QMargins& m) {
 
 MainWindow::MainWindow() {
   setWindowTitle(text::kCaption);
-  setWindowIcon(QIcon(dataFilePath(QStringLiteral("plinkett.svg"))));
   auto* canvas = new KeyboardCanvas(this);
   frontEnd().canvas = canvas;
   setCentralWidget(canvas);
   buildMenuBar(*this);
 }
+
+void MainWindow::setIconFromSvg() { setWindowIcon(QIcon(dataFilePath(QStringLiteral("plinkett.svg")))); }
 
 QMargins MainWindow::outerMargins() const {
   QRect frame = frameGeometry();

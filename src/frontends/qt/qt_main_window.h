@@ -13,6 +13,8 @@ class MainWindow : public QMainWindow {
   QMargins outerMargins() const;
   // Places the window so that its outer rectangle, frame and caption included, is outer.
   void setOuterGeometry(const QRect& outer);
+  // The program's icon, drawn from the shipped SVG.
+  void setIconFromSvg();
 
  protected:
   // The close box and Exit end here: the core's shutdown sequence runs before the window goes.
