@@ -1,5 +1,6 @@
 // The Linux front end's MIDI layer without a window: how words become bytes, how the devices
 // are numbered under the environment's switches, and that the built-in synthesizer sounds.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -140,6 +141,24 @@ double playIntoFile(int32_t deviceId, const std::vector<uint32_t>& words, const 
   const double rms = wavRms(path);
   std::remove(path.c_str());
   return rms;
+}
+
+// A program that plays on another device never maps FluidSynth and the libraries it pulls in:
+// the synthesizer's first open loads it. (Before any other test that opens the synthesizer.)
+TEST(BuiltinSynth, FluidSynthIsLoadedByTheFirstOpenOnly) {
+  const char* const library = "libfluidsynth.so.3";
+  EXPECT_EQ(dlopen(library, RTLD_LAZY | RTLD_NOLOAD), nullptr);
+  if (findSoundFont() == nullptr) GTEST_SKIP() << "no General MIDI soundfont installed";
+  const std::string path = ::testing::TempDir() + "first-open" + std::to_string(getpid()) + ".wav";
+  setenv("PLINKETT_SYNTH_FILE", path.c_str(), 1);
+  BuiltinSynth* synth = synthOpen();
+  unsetenv("PLINKETT_SYNTH_FILE");
+  ASSERT_NE(synth, nullptr);
+  void* loaded = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+  EXPECT_NE(loaded, nullptr);
+  if (loaded != nullptr) dlclose(loaded);
+  synthClose(synth);
+  std::remove(path.c_str());
 }
 
 // The only test that goes through platform.h: the list it sees is taken once per process.

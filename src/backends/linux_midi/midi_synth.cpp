@@ -5,7 +5,6 @@
 // when the name ends in .wav).
 #include "backends/linux_midi/midi_synth.h"
 
-#include <fluidsynth.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -13,10 +12,12 @@
 #include <string>
 #include <string_view>
 
+#include "backends/linux_midi/fluidsynth_library.h"
 #include "backends/linux_midi/jack_output.h"
 #include "backends/linux_midi/midi_probe.h"
 
 struct BuiltinSynth {
+  const FluidSynthLibrary* fluid;  // the functions of the library, loaded by the first open
   fluid_settings_t* settings;
   fluid_synth_t* synth;
   fluid_audio_driver_t* driver;
@@ -40,20 +41,20 @@ constexpr const char* kAudioDrivers[] = {"pipewire", "pulseaudio", "alsa", "jack
 
 // FluidSynth reports every driver it fails to start; those failures are expected while
 // looking for one that works, and the program reports nothing but the open failure itself.
-void silenceFluidSynth() {
+void silenceFluidSynth(const FluidSynthLibrary& fluid) {
   for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
-    fluid_set_log_function(level, nullptr, nullptr);
+    fluid.fluid_set_log_function(level, nullptr, nullptr);
   }
 }
 
 fluid_audio_driver_t* startDriver(BuiltinSynth& s, const char* name) {
-  if (fluid_settings_setstr(s.settings, "audio.driver", name) != FLUID_OK) return nullptr;
-  return new_fluid_audio_driver(s.settings, s.synth);
+  if (s.fluid->fluid_settings_setstr(s.settings, "audio.driver", name) != FLUID_OK) return nullptr;
+  return s.fluid->new_fluid_audio_driver(s.settings, s.synth);
 }
 
 void setUpAudio(BuiltinSynth& s) {
   if (const char* file = std::getenv("PLINKETT_SYNTH_FILE"); file != nullptr && *file != '\0') {
-    fluid_settings_setstr(s.settings, "audio.file.name", file);
+    s.fluid->fluid_settings_setstr(s.settings, "audio.file.name", file);
     s.driver = startDriver(s, "file");
     return;
   }
@@ -107,21 +108,27 @@ BuiltinSynth* synthOpen() {
     reportWhy("no General MIDI soundfont (looked for " + soundFontPlaces() + ")");
     return nullptr;
   }
-  silenceFluidSynth();
-  auto* s = new BuiltinSynth{new_fluid_settings(), nullptr, nullptr};
+  std::string why;
+  const FluidSynthLibrary* fluid = loadFluidSynth(why);
+  if (fluid == nullptr) {
+    reportWhy("FluidSynth cannot be loaded (" + why + ")");
+    return nullptr;
+  }
+  silenceFluidSynth(*fluid);
+  auto* s = new BuiltinSynth{fluid, fluid->new_fluid_settings(), nullptr, nullptr};
   if (s->settings == nullptr) {
     reportWhy("out of memory");
     delete s;
     return nullptr;
   }
   // A player hears the key at once: shorter periods than FluidSynth's defaults.
-  fluid_settings_setint(s->settings, "audio.period-size", 256);
-  fluid_settings_setint(s->settings, "audio.periods", 2);
-  fluid_settings_setint(s->settings, "audio.jack.autoconnect", 1);
-  fluid_settings_setstr(s->settings, "audio.jack.id", "Plinkett synth");
-  fluid_settings_setint(s->settings, "synth.lock-memory", 0);
-  s->synth = new_fluid_synth(s->settings);
-  if (s->synth == nullptr || fluid_synth_sfload(s->synth, soundFont, 1) == FLUID_FAILED) {
+  fluid->fluid_settings_setint(s->settings, "audio.period-size", 256);
+  fluid->fluid_settings_setint(s->settings, "audio.periods", 2);
+  fluid->fluid_settings_setint(s->settings, "audio.jack.autoconnect", 1);
+  fluid->fluid_settings_setstr(s->settings, "audio.jack.id", "Plinkett synth");
+  fluid->fluid_settings_setint(s->settings, "synth.lock-memory", 0);
+  s->synth = fluid->new_fluid_synth(s->settings);
+  if (s->synth == nullptr || fluid->fluid_synth_sfload(s->synth, soundFont, 1) == FLUID_FAILED) {
     reportWhy(std::string("the soundfont ") + soundFont + " cannot be loaded");
     synthClose(s);
     return nullptr;
@@ -141,17 +148,17 @@ void synthPlay(BuiltinSynth& s, const uint8_t* bytes, std::size_t length) {
   const int data1 = bytes[1];
   const int data2 = length > 2 ? bytes[2] : 0;
   switch (bytes[0] & 0xF0) {
-    case 0x80: fluid_synth_noteoff(s.synth, channel, data1); break;
+    case 0x80: s.fluid->fluid_synth_noteoff(s.synth, channel, data1); break;
     case 0x90:
       // Velocity 0 is a note off by MIDI's running-status convention.
-      if (data2 == 0) fluid_synth_noteoff(s.synth, channel, data1);
-      else fluid_synth_noteon(s.synth, channel, data1, data2);
+      if (data2 == 0) s.fluid->fluid_synth_noteoff(s.synth, channel, data1);
+      else s.fluid->fluid_synth_noteon(s.synth, channel, data1, data2);
       break;
-    case 0xA0: fluid_synth_key_pressure(s.synth, channel, data1, data2); break;
-    case 0xB0: fluid_synth_cc(s.synth, channel, data1, data2); break;
-    case 0xC0: fluid_synth_program_change(s.synth, channel, data1); break;
-    case 0xD0: fluid_synth_channel_pressure(s.synth, channel, data1); break;
-    case 0xE0: fluid_synth_pitch_bend(s.synth, channel, data1 | (data2 << 7)); break;
+    case 0xA0: s.fluid->fluid_synth_key_pressure(s.synth, channel, data1, data2); break;
+    case 0xB0: s.fluid->fluid_synth_cc(s.synth, channel, data1, data2); break;
+    case 0xC0: s.fluid->fluid_synth_program_change(s.synth, channel, data1); break;
+    case 0xD0: s.fluid->fluid_synth_channel_pressure(s.synth, channel, data1); break;
+    case 0xE0: s.fluid->fluid_synth_pitch_bend(s.synth, channel, data1 | (data2 << 7)); break;
     default: break;
   }
 }
@@ -159,8 +166,8 @@ void synthPlay(BuiltinSynth& s, const uint8_t* bytes, std::size_t length) {
 void synthClose(BuiltinSynth* s) {
   if (s == nullptr) return;
   // The driver pulls samples from the synth on its own thread: stop it first.
-  if (s->driver != nullptr) delete_fluid_audio_driver(s->driver);
-  if (s->synth != nullptr) delete_fluid_synth(s->synth);
-  delete_fluid_settings(s->settings);
+  if (s->driver != nullptr) s->fluid->delete_fluid_audio_driver(s->driver);
+  if (s->synth != nullptr) s->fluid->delete_fluid_synth(s->synth);
+  s->fluid->delete_fluid_settings(s->settings);
   delete s;
 }
