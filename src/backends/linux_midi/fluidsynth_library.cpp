@@ -21,10 +21,21 @@ bool bindAll(void* library, FluidSynthLibrary& functions, std::string& why) {
   return true;
 }
 
+// FluidSynth reports every driver it fails to start; those failures are expected while the
+// synthesizer looks for one that works, and the program reports nothing but the open failure
+// itself. Set once, before any synthesizer exists: the setting is FluidSynth's global, read by
+// the threads of every synthesizer.
+void silenceFluidSynth(const FluidSynthLibrary& functions) {
+  for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
+    functions.fluid_set_log_function(level, nullptr, nullptr);
+  }
+}
+
 }  // namespace
 
 const FluidSynthLibrary* loadFluidSynth(std::string& why) {
-  // Opens may come from more than one thread (the MIDI tool, tests); the table is written once.
+  // Any thread may open a synthesizer: the table is written once, under the lock, before any
+  // caller reads it.
   static std::mutex lock;
   static FluidSynthLibrary functions{};
   static bool loaded = false;
@@ -38,6 +49,7 @@ const FluidSynthLibrary* loadFluidSynth(std::string& why) {
   }
   // A library without one of the functions stays loaded, unused, as a found one does.
   if (!bindAll(library, functions, why)) return nullptr;
+  silenceFluidSynth(functions);
   loaded = true;
   return &functions;
 }

@@ -39,7 +39,8 @@ struct FluidSynthLibrary {
 };
 
 // The library's functions, loaded by the first call that finds them all and kept for the rest
-// of the process (FluidSynth's dependencies do not all survive being unloaded). nullptr, with
+// of the process (FluidSynth's dependencies do not all survive being unloaded); FluidSynth's
+// own messages are silenced then. nullptr, with
 // the loader's reason in why, when the library or one of its functions is missing; a later call
 // tries again, so a library installed meanwhile is found.
 const FluidSynthLibrary* loadFluidSynth(std::string& why);

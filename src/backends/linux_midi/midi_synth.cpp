@@ -20,6 +20,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <thread>
 #include <vector>
 
@@ -64,14 +65,6 @@ constexpr const char* kSoundFontPaths[] = {
 };
 
 constexpr const char* kAudioDrivers[] = {"pipewire", "pulseaudio", "alsa", "jack"};
-
-// FluidSynth reports every driver it fails to start; those failures are expected while
-// looking for one that works, and the program reports nothing but the open failure itself.
-void silenceFluidSynth(const FluidSynthLibrary& fluid) {
-  for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
-    fluid.fluid_set_log_function(level, nullptr, nullptr);
-  }
-}
 
 fluid_audio_driver_t* startDriver(BuiltinSynth& s, const char* name) {
   if (s.fluid->fluid_settings_setstr(s.settings, "audio.driver", name) != FLUID_OK) return nullptr;
@@ -215,7 +208,6 @@ BuiltinSynth* synthOpen() {
     reportWhy("FluidSynth cannot be loaded (" + why + ")");
     return nullptr;
   }
-  silenceFluidSynth(*fluid);
   auto* s = new BuiltinSynth;
   s->fluid = fluid;
   s->soundFont = soundFont;
@@ -246,7 +238,11 @@ BuiltinSynth* synthOpen() {
     synthClose(s);
     return nullptr;
   }
-  s->loader = std::thread(loadSoundFont, s);
+  try {
+    s->loader = std::thread(loadSoundFont, s);
+  } catch (const std::system_error&) {
+    loadSoundFont(s);  // no thread to be had: the open waits for the load, as it once always did
+  }
   return s;
 }
 
