@@ -756,19 +756,14 @@ def case_display_gone_silences_the_port(args):
         s.capture.expect(ALL_NOTES_OFF, "the display gone with Q held")
 
 
-def soundfont_case(args, name, prepare):
-    """A first start whose built-in synthesizer cannot load a soundfont: the open-failure box,
-    the reason on standard error, then a window with the device closed that plays nothing,
-    closes with status 0 and remembers the device as closed. prepare(folder) fills the folder
-    that is mounted over the system's soundfont folders for this program alone."""
+def synth_cannot_open_case(args, name, hide, reason):
+    """A first start whose built-in synthesizer cannot open: the open-failure box, the reason on
+    standard error, then a window with the device closed that plays nothing, closes with status 0
+    and remembers the device as closed. hide(folder) returns the (source, target) pairs mounted
+    for this program alone, making its sources in folder."""
     with Session(args, name) as s:
         s.use_file_synth()
-        fonts = os.path.join(s.tmp, "fonts")
-        os.makedirs(fonts)
-        prepare(fonts)
-        mounts = " ".join(f"mount --bind {fonts} {d};" for d in
-                          ("/usr/share/sounds/sf2", "/usr/share/sounds/sf3", "/usr/share/soundfonts")
-                          if os.path.isdir(d))
+        mounts = " ".join(f"mount --bind {source} {target};" for source, target in hide(s.tmp))
         probe = subprocess.run(["unshare", "-m", "--propagation", "private", "true"], capture_output=True)
         if probe.returncode != 0:
             print("SKIP: no private mount namespace here")
@@ -789,13 +784,25 @@ def soundfont_case(args, name, prepare):
         s.close_window()
         with open(s.program_log, errors="replace") as f:
             log = f.read()
-        check("built-in synthesizer cannot open" in log, f"no reason on standard error: {log[-500:]}")
+        check(f"built-in synthesizer cannot open: {reason}" in log,
+              f"no reason on standard error: {log[-500:]}")
         saved = read_settings(s.settings_path)
         check(saved["openAtStart"] == 0, f"the device is remembered as open: {saved}")
 
 
+def soundfont_case(args, name, prepare, reason):
+    """prepare(folder) fills the folder mounted over the system's soundfont folders."""
+    def hide(tmp):
+        fonts = os.path.join(tmp, "fonts")
+        os.makedirs(fonts)
+        prepare(fonts)
+        return [(fonts, d) for d in ("/usr/share/sounds/sf2", "/usr/share/sounds/sf3",
+                                     "/usr/share/soundfonts") if os.path.isdir(d)]
+    synth_cannot_open_case(args, name, hide, reason)
+
+
 def case_soundfont_missing(args):
-    soundfont_case(args, "nofont", lambda folder: None)
+    soundfont_case(args, "nofont", lambda folder: None, "no General MIDI soundfont")
 
 
 def case_soundfont_corrupt(args):
@@ -803,7 +810,24 @@ def case_soundfont_corrupt(args):
         for name in ("default-GM.sf2", "TimGM6mb.sf2", "FluidR3_GM.sf2", "default-GM.sf3"):
             with open(os.path.join(folder, name), "wb") as f:
                 f.write(b"RIFF\x10\x00\x00\x00sfbk" + os.urandom(4096))
-    soundfont_case(args, "badfont", garbage)
+    soundfont_case(args, "badfont", garbage, "the soundfont ")
+
+
+def case_fluidsynth_missing(args):
+    """The program links no FluidSynth: without the library it starts, and only the synthesizer
+    cannot open. An empty file stands in for the library the dynamic loader would find."""
+    found = [line.split(" => ")[-1] for line in
+             subprocess.run(["ldconfig", "-p"], capture_output=True, text=True).stdout.splitlines()
+             if line.strip().startswith("libfluidsynth.so.3 ")]
+    if not found:
+        print("SKIP: no libfluidsynth.so.3 in the loader's cache")
+        raise Skip()
+
+    def hide(tmp):
+        empty = os.path.join(tmp, "empty.so")
+        open(empty, "wb").close()
+        return [(empty, os.path.realpath(path)) for path in found]
+    synth_cannot_open_case(args, "nofluidsynth", hide, "FluidSynth cannot be loaded")
 
 
 def case_settings_fifo_gives_defaults(args):

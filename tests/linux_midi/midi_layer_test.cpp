@@ -1,5 +1,6 @@
 // The Linux front end's MIDI layer without a window: how words become bytes, how the devices
 // are numbered under the environment's switches, and that the built-in synthesizer sounds.
+#include <dlfcn.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -99,8 +100,9 @@ TEST(MidiDeviceList, NoJackServerMeansNoJackDevicesAndNoServerStarted) {
   EXPECT_FALSE(jackAvailable());
 }
 
-// Root mean square of the 16-bit samples in a WAV file's data chunk; -1 when unreadable.
-double wavRms(const std::string& path) {
+// Root mean square of the 16-bit samples in a WAV file's data chunk, from the given second to
+// the end (or the given second); -1 when unreadable or when there is no sample there.
+double wavRms(const std::string& path, double fromSecond = 0, double toSecond = 1e9) {
   std::ifstream file(path, std::ios::binary);
   std::vector<char> bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   if (bytes.size() < 12 || std::string(bytes.data(), 4) != "RIFF") return -1;
@@ -111,7 +113,12 @@ double wavRms(const std::string& path) {
     for (int i = 3; i >= 0; --i) size = (size << 8) | static_cast<uint8_t>(bytes[at + 4 + i]);
     at += 8;
     if (id == "data") {
-      const std::size_t end = std::min(bytes.size(), at + size);
+      // FluidSynth's file driver: 44.1 kHz, two channels of two bytes.
+      constexpr double kBytesPerSecond = 44100.0 * 4;
+      const std::size_t data = at;
+      const std::size_t end =
+          std::min({bytes.size(), at + size, data + std::size_t(toSecond * kBytesPerSecond)});
+      at = data + std::size_t(fromSecond * kBytesPerSecond);
       double sum = 0;
       std::size_t count = 0;
       for (; at + 1 < end; at += 2, ++count) {
@@ -140,6 +147,47 @@ double playIntoFile(int32_t deviceId, const std::vector<uint32_t>& words, const 
   const double rms = wavRms(path);
   std::remove(path.c_str());
   return rms;
+}
+
+// A program that plays on another device never maps FluidSynth and the libraries it pulls in:
+// the synthesizer's first open loads it. (Before any other test that opens the synthesizer.)
+TEST(BuiltinSynth, FluidSynthIsLoadedByTheFirstOpenOnly) {
+  const char* const library = "libfluidsynth.so.3";
+  EXPECT_EQ(dlopen(library, RTLD_LAZY | RTLD_NOLOAD), nullptr);
+  if (findSoundFont() == nullptr) GTEST_SKIP() << "no General MIDI soundfont installed";
+  const std::string path = ::testing::TempDir() + "first-open" + std::to_string(getpid()) + ".wav";
+  setenv("PLINKETT_SYNTH_FILE", path.c_str(), 1);
+  BuiltinSynth* synth = synthOpen();
+  unsetenv("PLINKETT_SYNTH_FILE");
+  ASSERT_NE(synth, nullptr);
+  void* loaded = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+  EXPECT_NE(loaded, nullptr);
+  if (loaded != nullptr) dlclose(loaded);
+  synthClose(synth);
+  std::remove(path.c_str());
+}
+
+// The soundfont loads after the open returns. A key pressed and released at once, before the
+// load can have ended, is heard and then stops: its note off waits with it and follows it.
+TEST(BuiltinSynth, ANoteSentDuringTheLoadSoundsAndEnds) {
+  if (findSoundFont() == nullptr) GTEST_SKIP() << "no General MIDI soundfont installed";
+  const std::string path = ::testing::TempDir() + "held" + std::to_string(getpid()) + ".wav";
+  setenv("PLINKETT_SYNTH_FILE", path.c_str(), 1);
+  BuiltinSynth* synth = synthOpen();
+  unsetenv("PLINKETT_SYNTH_FILE");
+  ASSERT_NE(synth, nullptr);
+  const uint8_t noteOn[] = {0x90, 0x3C, 0x7F};
+  const uint8_t noteOff[] = {0x80, 0x3C, 0x40};
+  synthPlay(*synth, noteOn, sizeof noteOn);
+  synthPlay(*synth, noteOff, sizeof noteOff);
+  std::this_thread::sleep_for(std::chrono::milliseconds(2000));
+  synthClose(synth);
+  const double heard = wavRms(path, 0.0, 1.0);
+  const double end = wavRms(path, 1.5);  // a held piano note is still at 20 and more there
+  std::remove(path.c_str());
+  EXPECT_GT(heard, 50.0);
+  EXPECT_GE(end, 0.0);
+  EXPECT_LT(end, 4.0);  // the output's dither alone is 1
 }
 
 // The only test that goes through platform.h: the list it sees is taken once per process.

@@ -3,23 +3,51 @@
 // list steer it (tests use them): PLINKETT_SYNTH_AUDIO_DRIVER names the one FluidSynth audio
 // driver to use, and PLINKETT_SYNTH_FILE writes the sound into that file instead (a WAV file
 // when the name ends in .wav).
+//
+// The open returns before the soundfont is read: a thread of its own loads it, so that the
+// window never waits for a 6 to 150 MB file, and FluidSynth reads only the samples of the
+// programs the channels have chosen (dynamic sample loading), so that a big soundfont costs the
+// memory of its piano and drum kit rather than of all of it. What the open can tell cheaply it
+// still tells: a file that is no soundfont fails it, as do a missing library or audio output.
 #include "backends/linux_midi/midi_synth.h"
 
-#include <fluidsynth.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <system_error>
+#include <thread>
+#include <vector>
 
+#include "backends/linux_midi/fluidsynth_library.h"
 #include "backends/linux_midi/jack_output.h"
 #include "backends/linux_midi/midi_probe.h"
 
+// A channel message that came before the soundfont was loaded.
+struct HeldMessage {
+  uint8_t bytes[3];
+  uint8_t length;  // 2 or 3
+};
+
 struct BuiltinSynth {
-  fluid_settings_t* settings;
-  fluid_synth_t* synth;
-  fluid_audio_driver_t* driver;
+  const FluidSynthLibrary* fluid = nullptr;  // the library's functions
+  fluid_settings_t* settings = nullptr;
+  fluid_synth_t* synth = nullptr;
+  fluid_audio_driver_t* driver = nullptr;
+  const char* soundFont = nullptr;  // the file the loader reads (one of kSoundFontPaths)
+  std::thread loader;               // reads the soundfont; joined by synthClose
+  // FluidSynth holds its own lock for the whole load: a message sent meanwhile waits in held
+  // instead, so that the window's thread never waits on the disk (a player cannot send enough
+  // in that time for the list to matter). The lock also orders held messages before every
+  // later one.
+  std::mutex lock;
+  bool loadEnded = false;           // the loader is done, with or without the soundfont (lock)
+  std::vector<HeldMessage> held;    // messages sent before then, oldest first (lock)
 };
 
 namespace {
@@ -38,22 +66,14 @@ constexpr const char* kSoundFontPaths[] = {
 
 constexpr const char* kAudioDrivers[] = {"pipewire", "pulseaudio", "alsa", "jack"};
 
-// FluidSynth reports every driver it fails to start; those failures are expected while
-// looking for one that works, and the program reports nothing but the open failure itself.
-void silenceFluidSynth() {
-  for (int level = FLUID_PANIC; level < LAST_LOG_LEVEL; ++level) {
-    fluid_set_log_function(level, nullptr, nullptr);
-  }
-}
-
 fluid_audio_driver_t* startDriver(BuiltinSynth& s, const char* name) {
-  if (fluid_settings_setstr(s.settings, "audio.driver", name) != FLUID_OK) return nullptr;
-  return new_fluid_audio_driver(s.settings, s.synth);
+  if (s.fluid->fluid_settings_setstr(s.settings, "audio.driver", name) != FLUID_OK) return nullptr;
+  return s.fluid->new_fluid_audio_driver(s.settings, s.synth);
 }
 
 void setUpAudio(BuiltinSynth& s) {
   if (const char* file = std::getenv("PLINKETT_SYNTH_FILE"); file != nullptr && *file != '\0') {
-    fluid_settings_setstr(s.settings, "audio.file.name", file);
+    s.fluid->fluid_settings_setstr(s.settings, "audio.file.name", file);
     s.driver = startDriver(s, "file");
     return;
   }
@@ -92,6 +112,77 @@ std::string audioFailure() {
   return "no audio output: none of PipeWire, PulseAudio, ALSA or JACK took its sound";
 }
 
+// The layout FluidSynth insists on before it reads anything else: "RIFF", the size of the rest
+// of the file, "sfbk", then the LIST chunks INFO, sdta and pdta in that order, each inside the
+// file. Four reads of twelve bytes where a load reads the whole file: the open can still fail on
+// a file that is no soundfont while the load itself goes to another thread.
+bool looksLikeSoundFont(const char* path) {
+  std::FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  struct stat info {};
+  bool whole = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
+  const auto fileSize = static_cast<uint64_t>(info.st_size);
+  auto chunkAt = [&](uint64_t at, const char* id, const char* type, uint64_t& size) {
+    uint8_t header[12];
+    if (at + sizeof header > fileSize || fseeko(file, static_cast<off_t>(at), SEEK_SET) != 0 ||
+        std::fread(header, 1, sizeof header, file) != sizeof header) {
+      return false;
+    }
+    size = uint64_t{header[4]} | uint64_t{header[5]} << 8 | uint64_t{header[6]} << 16 |
+           uint64_t{header[7]} << 24;
+    return std::memcmp(header, id, 4) == 0 && std::memcmp(header + 8, type, 4) == 0;
+  };
+  uint64_t size = 0;
+  whole = whole && chunkAt(0, "RIFF", "sfbk", size) && size + 8 == fileSize;
+  uint64_t at = 12;
+  for (const char* type : {"INFO", "sdta", "pdta"}) {
+    whole = whole && chunkAt(at, "LIST", type, size) && at + 8 + size <= fileSize;
+    at += 8 + size + (size & 1);
+  }
+  std::fclose(file);
+  return whole;
+}
+
+void playNow(BuiltinSynth& s, const uint8_t* bytes, std::size_t length) {
+  const int channel = bytes[0] & 0x0F;
+  const int data1 = bytes[1];
+  const int data2 = length > 2 ? bytes[2] : 0;
+  switch (bytes[0] & 0xF0) {
+    case 0x80: s.fluid->fluid_synth_noteoff(s.synth, channel, data1); break;
+    case 0x90:
+      // Velocity 0 is a note off by MIDI's running-status convention.
+      if (data2 == 0) s.fluid->fluid_synth_noteoff(s.synth, channel, data1);
+      else s.fluid->fluid_synth_noteon(s.synth, channel, data1, data2);
+      break;
+    case 0xA0: s.fluid->fluid_synth_key_pressure(s.synth, channel, data1, data2); break;
+    case 0xB0: s.fluid->fluid_synth_cc(s.synth, channel, data1, data2); break;
+    case 0xC0: s.fluid->fluid_synth_program_change(s.synth, channel, data1); break;
+    case 0xD0: s.fluid->fluid_synth_channel_pressure(s.synth, channel, data1); break;
+    case 0xE0: s.fluid->fluid_synth_pitch_bend(s.synth, channel, data1 | (data2 << 7)); break;
+    default: break;
+  }
+}
+
+// The loader's thread. Held messages are played in the order sent, notes and their ends alike,
+// so that a key pressed and released during the load sounds briefly instead of hanging or being
+// lost. A soundfont that passed looksLikeSoundFont and fails here leaves the synthesizer silent,
+// which standard error says.
+void loadSoundFont(BuiltinSynth* s) {
+  const bool loaded = s->fluid->fluid_synth_sfload(s->synth, s->soundFont, 1) != FLUID_FAILED;
+  if (!loaded) {
+    std::fprintf(stderr,
+                 "plinkett: the built-in synthesizer stays silent: the soundfont %s cannot be "
+                 "loaded\n", s->soundFont);
+  }
+  const std::lock_guard<std::mutex> guard(s->lock);
+  if (loaded) {
+    for (const HeldMessage& message : s->held) playNow(*s, message.bytes, message.length);
+  }
+  s->held.clear();
+  s->held.shrink_to_fit();
+  s->loadEnded = true;
+}
+
 }  // namespace
 
 const char* findSoundFont() {
@@ -107,60 +198,73 @@ BuiltinSynth* synthOpen() {
     reportWhy("no General MIDI soundfont (looked for " + soundFontPlaces() + ")");
     return nullptr;
   }
-  silenceFluidSynth();
-  auto* s = new BuiltinSynth{new_fluid_settings(), nullptr, nullptr};
+  if (!looksLikeSoundFont(soundFont)) {
+    reportWhy(std::string("the soundfont ") + soundFont + " cannot be loaded");
+    return nullptr;
+  }
+  std::string why;
+  const FluidSynthLibrary* fluid = loadFluidSynth(why);
+  if (fluid == nullptr) {
+    reportWhy("FluidSynth cannot be loaded (" + why + ")");
+    return nullptr;
+  }
+  auto* s = new BuiltinSynth;
+  s->fluid = fluid;
+  s->soundFont = soundFont;
+  s->settings = fluid->new_fluid_settings();
   if (s->settings == nullptr) {
     reportWhy("out of memory");
     delete s;
     return nullptr;
   }
   // A player hears the key at once: shorter periods than FluidSynth's defaults.
-  fluid_settings_setint(s->settings, "audio.period-size", 256);
-  fluid_settings_setint(s->settings, "audio.periods", 2);
-  fluid_settings_setint(s->settings, "audio.jack.autoconnect", 1);
-  fluid_settings_setstr(s->settings, "audio.jack.id", "Plinkett synth");
-  fluid_settings_setint(s->settings, "synth.lock-memory", 0);
-  s->synth = new_fluid_synth(s->settings);
-  if (s->synth == nullptr || fluid_synth_sfload(s->synth, soundFont, 1) == FLUID_FAILED) {
-    reportWhy(std::string("the soundfont ") + soundFont + " cannot be loaded");
+  fluid->fluid_settings_setint(s->settings, "audio.period-size", 256);
+  fluid->fluid_settings_setint(s->settings, "audio.periods", 2);
+  fluid->fluid_settings_setint(s->settings, "audio.jack.autoconnect", 1);
+  fluid->fluid_settings_setstr(s->settings, "audio.jack.id", "Plinkett synth");
+  fluid->fluid_settings_setint(s->settings, "synth.lock-memory", 0);
+  fluid->fluid_settings_setint(s->settings, "synth.dynamic-sample-loading", 1);
+  s->synth = fluid->new_fluid_synth(s->settings);
+  if (s->synth == nullptr) {
+    reportWhy("FluidSynth cannot make a synthesizer");
     synthClose(s);
     return nullptr;
   }
+  // Audio before the soundfont: a missing output fails the open, and until the load ends the
+  // output plays silence.
   setUpAudio(*s);
   if (s->driver == nullptr) {
     reportWhy(audioFailure());
     synthClose(s);
     return nullptr;
   }
+  try {
+    s->loader = std::thread(loadSoundFont, s);
+  } catch (const std::system_error&) {
+    loadSoundFont(s);  // no thread to be had: the open waits for the load, as it once always did
+  }
   return s;
 }
 
 void synthPlay(BuiltinSynth& s, const uint8_t* bytes, std::size_t length) {
   if (length < 2) return;
-  const int channel = bytes[0] & 0x0F;
-  const int data1 = bytes[1];
-  const int data2 = length > 2 ? bytes[2] : 0;
-  switch (bytes[0] & 0xF0) {
-    case 0x80: fluid_synth_noteoff(s.synth, channel, data1); break;
-    case 0x90:
-      // Velocity 0 is a note off by MIDI's running-status convention.
-      if (data2 == 0) fluid_synth_noteoff(s.synth, channel, data1);
-      else fluid_synth_noteon(s.synth, channel, data1, data2);
-      break;
-    case 0xA0: fluid_synth_key_pressure(s.synth, channel, data1, data2); break;
-    case 0xB0: fluid_synth_cc(s.synth, channel, data1, data2); break;
-    case 0xC0: fluid_synth_program_change(s.synth, channel, data1); break;
-    case 0xD0: fluid_synth_channel_pressure(s.synth, channel, data1); break;
-    case 0xE0: fluid_synth_pitch_bend(s.synth, channel, data1 | (data2 << 7)); break;
-    default: break;
+  const std::lock_guard<std::mutex> guard(s.lock);
+  if (!s.loadEnded) {
+    HeldMessage message{{bytes[0], bytes[1], length > 2 ? bytes[2] : uint8_t{0}},
+                        static_cast<uint8_t>(length > 2 ? 3 : 2)};
+    s.held.push_back(message);
+    return;
   }
+  playNow(s, bytes, length);
 }
 
 void synthClose(BuiltinSynth* s) {
   if (s == nullptr) return;
+  // FluidSynth cannot give up a load half done: the close waits for its end.
+  if (s->loader.joinable()) s->loader.join();
   // The driver pulls samples from the synth on its own thread: stop it first.
-  if (s->driver != nullptr) delete_fluid_audio_driver(s->driver);
-  if (s->synth != nullptr) delete_fluid_synth(s->synth);
-  delete_fluid_settings(s->settings);
+  if (s->driver != nullptr) s->fluid->delete_fluid_audio_driver(s->driver);
+  if (s->synth != nullptr) s->fluid->delete_fluid_synth(s->synth);
+  s->fluid->delete_fluid_settings(s->settings);
   delete s;
 }

@@ -11,7 +11,9 @@ struct BuiltinSynth;
 // nullptr when there is none.
 const char* findSoundFont();
 
-// Loads the soundfont and starts audio output; nullptr when either cannot be had.
+// Starts audio output and the soundfont's load, which ends later on a thread of its own; nullptr
+// when the library, a soundfont that looks whole or an audio output cannot be had. Messages
+// played before the load ends are held and played, in order, when it does.
 BuiltinSynth* synthOpen();
 // Plays one decoded channel message; other messages are ignored.
 void synthPlay(BuiltinSynth& synth, const uint8_t* bytes, std::size_t length);
