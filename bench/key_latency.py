@@ -10,7 +10,6 @@ waits for the next cycle, so about half a cycle on average is JACK's, not the pr
 """
 
 import argparse
-import ctypes
 import os
 import statistics
 import sys
@@ -21,18 +20,7 @@ import e2e  # noqa: E402  (the end-to-end harness: X server, JACK server, captur
 
 
 def xtest(display_name):
-    x11 = ctypes.CDLL("libX11.so.6")
-    xtst = ctypes.CDLL("libXtst.so.6")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XStringToKeysym.restype = ctypes.c_ulong
-    x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
-    x11.XKeysymToKeycode.restype = ctypes.c_ubyte
-    x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-    x11.XFlush.argtypes = [ctypes.c_void_p]
-    xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-    display = x11.XOpenDisplay(display_name.encode())
-    e2e.check(display, "cannot open the X display")
+    x11, xtst, display = e2e.open_xtest(display_name)
     keycode = x11.XKeysymToKeycode(display, x11.XStringToKeysym(b"q"))
 
     def key(press):

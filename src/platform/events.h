@@ -18,7 +18,17 @@
 namespace text {
 // The main window's caption, and the caption of every message box.
 inline constexpr const char* kCaption = "Plinkett Freeware";
+// What a help request says when no guide is there to open; front ends that look for the guide
+// themselves say it too.
+inline constexpr const char* kGuideNotFound = "The user's guide cannot be found.";
+// What a front end says when nothing can show the guide it found; the guide's path follows.
+inline constexpr const char* kGuideIsTheFile = "The user's guide could not be opened in a web browser.\n\nIt is the file\n";
 }  // namespace text
+
+namespace guide {
+// The guide's section on the guide itself, which Help > Using Help opens.
+inline constexpr const char* kUsingSection = "using-this-guide";
+}  // namespace guide
 
 namespace program {
 inline constexpr const char* kName = "Plinkett";

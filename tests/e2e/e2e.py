@@ -431,9 +431,8 @@ def send_delete_window(display_name, window):
     x11.XCloseDisplay(display)
 
 
-def press_many(display_name, keysyms, count):
-    """count presses and releases through XTEST, as fast as the X server takes them, taking the
-    keys in turn (a release and a press of one key in the same millisecond read as auto-repeat)."""
+def open_xtest(display_name):
+    """(libX11, libXtst, display) through ctypes, for key presses by XTEST without a process each."""
     x11 = ctypes.CDLL("libX11.so.6")
     xtst = ctypes.CDLL("libXtst.so.6")
     x11.XOpenDisplay.restype = ctypes.c_void_p
@@ -443,10 +442,18 @@ def press_many(display_name, keysyms, count):
     x11.XKeysymToKeycode.restype = ctypes.c_ubyte
     x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
     x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
+    x11.XFlush.argtypes = [ctypes.c_void_p]
     x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
     xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
     display = x11.XOpenDisplay(display_name.encode())
     check(display, "cannot open the X display")
+    return x11, xtst, display
+
+
+def press_many(display_name, keysyms, count):
+    """count presses and releases through XTEST, as fast as the X server takes them, taking the
+    keys in turn (a release and a press of one key in the same millisecond read as auto-repeat)."""
+    x11, xtst, display = open_xtest(display_name)
     keycodes = [x11.XKeysymToKeycode(display, x11.XStringToKeysym(k.encode())) for k in keysyms]
     for i in range(count):
         keycode = keycodes[i % len(keycodes)]

@@ -304,7 +304,7 @@ TEST_F(Win32Test, HelpWithNoHelpFileAndNoGuideSaysWhereTheGuideBelongs) {
   send(WM_COMMAND, cmd::kHelpIndex);
   ASSERT_EQ(answeredBoxes().size(), 1u);
   EXPECT_EQ(answeredBoxes()[0].caption, "Plinkett Freeware");
-  EXPECT_EQ(answeredBoxes()[0].text, "The user's guide cannot be shown here. It is the file\n" + testFolder() + "guide\\index.html");
+  EXPECT_EQ(answeredBoxes()[0].text, "The user's guide could not be opened in a web browser.\n\nIt is the file\n" + testFolder() + "guide\\index.html");
 }
 
 TEST_F(Win32Test, AboutNamesTheWordSizeOfThisBuild) {

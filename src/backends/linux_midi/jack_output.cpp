@@ -4,6 +4,7 @@
 #include <jack/midiport.h>
 #include <jack/ringbuffer.h>
 
+#include <algorithm>
 #include <array>
 #include <atomic>
 #include <chrono>
@@ -43,7 +44,6 @@ struct JackClient {
   std::atomic<uint64_t> cycles{0};   // process cycles begun
   std::array<std::atomic<JackOutput*>, kMaxOutputs> outputs{};  // what the callback serves
   std::array<JackOutput*, kMaxOutputs> opened{};  // main thread only: open, served or not yet
-  std::size_t openOutputs = 0;       // main thread only
   bool active = false;               // main thread only: in the process graph
 };
 
@@ -154,7 +154,8 @@ void letQueuedMessagesLeave(JackClient& c, const JackOutput& out) {
 }
 
 void takeOutOfGraphWhenIdle(JackClient& c) {
-  if (c.openOutputs == 0 && c.active && !c.dead.load()) {
+  const bool idle = std::all_of(c.opened.begin(), c.opened.end(), [](const JackOutput* out) { return out == nullptr; });
+  if (idle && c.active && !c.dead.load()) {
     // An idle client in the graph would still be woken every cycle.
     jack_deactivate(c.client);
     c.active = false;
@@ -214,7 +215,6 @@ JackOutput* jackOutputOpen(const std::string& destination) {
     takeOutOfGraphWhenIdle(*c);
     return nullptr;
   }
-  ++c->openOutputs;
   JackOutput* opened = c->opened[slot] = out.release();
   gServerWork.thread = std::thread(joinGraphAndConnect, std::ref(*c), std::ref(*opened), destination);
   return opened;
@@ -242,7 +242,6 @@ void jackOutputClose(JackOutput* out) {
     // The callback may have taken the output just before: let that pass end before the port
     // goes. The callback never waits, so this lasts microseconds, whatever the server does.
     while (c.inCycle.load()) std::this_thread::yield();
-    --c.openOutputs;
     if (!c.dead.load()) {
       takeOutOfGraphWhenIdle(c);
       jack_port_unregister(c.client, out->port);

@@ -40,13 +40,11 @@ bool isOwnPort(const std::string& portName) {
          (name[own.size()] == ':' || name[own.size()] == '-');
 }
 
-void appendAlsaPorts(MidiDeviceList& list) {
-  auto out = makeAlsaOutput();
-  if (out == nullptr) return;
+void appendAlsaPorts(RtMidiOut& out, MidiDeviceList& list) {
   try {
-    const unsigned count = out->getPortCount();
+    const unsigned count = out.getPortCount();
     for (unsigned i = 0; i < count; ++i) {
-      const std::string portName = out->getPortName(i);
+      const std::string portName = out.getPortName(i);
       if (portName.empty() || isOwnPort(portName)) continue;
       list.devices.push_back(MidiDevice{MidiDeviceKind::AlsaPort, alsaPortMenuName(portName), portName});
     }
@@ -98,11 +96,15 @@ MidiDeviceList scanMidiDevices() {
   }
   // Our own ports come first, each when the system that carries it is there; JACK names stay
   // whole ("client:port").
-  const bool alsa = apiWanted("alsa") && alsaSequencerAvailable() && makeAlsaOutput() != nullptr;
+  // One ALSA client both tells that the sequencer is there and lists its ports. The probe first
+  // keeps RtMidi from printing its complaint where there is no sequencer.
+  const std::unique_ptr<RtMidiOut> alsaOut =
+      apiWanted("alsa") && alsaSequencerAvailable() ? makeAlsaOutput() : nullptr;
+  const bool alsa = alsaOut != nullptr;
   const bool jack = apiWanted("jack") && jackAvailable();
   if (alsa) list.devices.push_back(MidiDevice{MidiDeviceKind::AlsaOwnPort, kAlsaOwnPortMenuName, ""});
   if (jack) list.devices.push_back(MidiDevice{MidiDeviceKind::JackOwnPort, kJackOwnPortMenuName, ""});
-  if (alsa) appendAlsaPorts(list);
+  if (alsa) appendAlsaPorts(*alsaOut, list);
   if (jack) {
     for (std::string& port : jackMidiInputs()) {
       list.devices.push_back(MidiDevice{MidiDeviceKind::JackPort, port, port});

@@ -31,8 +31,7 @@ QString guidePath() { return dataFilePath(QStringLiteral("guide/index.html")); }
 void sayWhereTheGuideIs(const QString& path) {
   if (frontEnd().destroyed) return;  // xdg-open may answer while the program is closing
   QMessageBox box(QMessageBox::Warning, text::kCaption,
-                  QStringLiteral("The user's guide could not be opened in a web browser.\n\n"
-                                 "It is the file\n%1").arg(path),
+                  QString::fromUtf8(text::kGuideIsTheFile) + path,
                   QMessageBox::Ok, frontEnd().window);
   box.setTextInteractionFlags(Qt::TextSelectableByMouse);
   box.exec();
@@ -52,7 +51,7 @@ constexpr const char* kOpenAndReport =
 void openGuide(const QString& fragment) {
   const QString path = guidePath();
   if (path.isEmpty()) {
-    QMessageBox::warning(frontEnd().window, text::kCaption, "The user's guide cannot be found.");
+    QMessageBox::warning(frontEnd().window, text::kCaption, text::kGuideNotFound);
     return;
   }
   QUrl url = QUrl::fromLocalFile(path);
@@ -90,7 +89,7 @@ namespace plat {
 // There is no help viewer for the help file's format here: the guide opens in the browser.
 void helpOpenContents(const char*) { openGuide(QString()); }
 
-void helpOpenOwnHelp() { openGuide(QStringLiteral("using-this-guide")); }
+void helpOpenOwnHelp() { openGuide(QString::fromUtf8(guide::kUsingSection)); }
 
 void helpQuit(const char*) {}  // the guide opens in the browser, which the player closes
 

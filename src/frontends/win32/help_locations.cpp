@@ -11,7 +11,6 @@
 namespace {
 
 constexpr char kGuideFile[] = "guide\\index.html";  // shipped beside plinkett.exe
-constexpr char kGuideUsingSection[] = "using-this-guide";
 constexpr std::size_t kLongestModulePath = 32768;
 
 bool isRegularFile(const char* path) {
@@ -66,7 +65,7 @@ void openGuide(const char* section) {
     if (section != nullptr && shellOpen(fileUrl(guide, section))) return;
     if (shellOpen(guide)) return;
   }
-  const std::string where = "The user's guide cannot be shown here. It is the file\n" + guide;
+  const std::string where = text::kGuideIsTheFile + guide;
   plat::messageBox(where.c_str(), plat::BoxStyle::WarningOk);
 }
 
@@ -84,7 +83,7 @@ void helpOpenContents(const char* helpPath) {
   openGuide(nullptr);
 }
 
-void helpOpenOwnHelp() { openGuide(kGuideUsingSection); }
+void helpOpenOwnHelp() { openGuide(guide::kUsingSection); }
 
 // A viewer never asked for the help file has nothing to close.
 void helpQuit(const char* helpPath) {
