@@ -280,8 +280,18 @@ class Session:
                 self.window = ids[0]
                 break
             time.sleep(0.2)
-        check(self.window, "the main window did not appear")
+        if not self.window:
+            raise Failure("the main window did not appear" + self.stacks_of_program())
         self.focus()
+
+    def stacks_of_program(self):
+        """Where a program that stopped short is waiting: every thread's stack, when gdb is
+        there to ask."""
+        if self.program.poll() is not None or shutil.which("gdb") is None:
+            return ""
+        result = self.run(["gdb", "-p", str(self.program.pid), "-batch", "-ex",
+                           "thread apply all bt"], timeout=60)
+        return "\n---- the program's threads ----\n" + result.stdout[-12000:]
 
     def focus(self):
         # No window manager runs: give the window the input focus directly.

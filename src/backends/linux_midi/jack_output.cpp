@@ -29,9 +29,10 @@ static_assert(sizeof(QueuedMessage) == 4);
 // server, so only a stalled or dead server ever fills it.
 constexpr std::size_t kRingBytes = 4096;
 
-// How long a closing port gives its last messages (the all-notes-off of a close) to leave.
-// A running server takes them within two cycles; a stalled one gets them dropped.
-constexpr std::chrono::milliseconds kDrainLimit{200};
+// How long a closing port gives its last messages (the all-notes-off of a close) to leave, and
+// a new connection to reach the server's graph. A running server does either within two
+// cycles; a stalled one gets the messages dropped.
+constexpr std::chrono::milliseconds kServerWaitLimit{200};
 
 // Ports one client carries at once; the program itself opens one device at a time.
 constexpr std::size_t kMaxOutputs = 4;
@@ -141,16 +142,19 @@ JackClient* client() {
 
 // Waits until the process callback has taken every queued message and a new cycle has begun,
 // by which time the ports they reached have read them too.
+// Waits, polling each millisecond, until done() holds, the server dies or the deadline passes.
+template <typename Done>
+void waitOnServer(const JackClient& c, std::chrono::steady_clock::time_point deadline, Done done) {
+  while (!done() && !c.dead.load() && std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+}
+
 void letQueuedMessagesLeave(JackClient& c, const JackOutput& out) {
-  const auto deadline = std::chrono::steady_clock::now() + kDrainLimit;
-  auto waitFor = [&](auto done) {
-    while (!done() && !c.dead.load() && std::chrono::steady_clock::now() < deadline) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-  };
-  waitFor([&] { return jack_ringbuffer_read_space(out.ring) == 0; });
+  const auto deadline = std::chrono::steady_clock::now() + kServerWaitLimit;
+  waitOnServer(c, deadline, [&] { return jack_ringbuffer_read_space(out.ring) == 0; });
   const uint64_t begun = c.cycles.load();
-  waitFor([&] { return c.cycles.load() > begun; });
+  waitOnServer(c, deadline, [&] { return c.cycles.load() > begun; });
 }
 
 void takeOutOfGraphWhenIdle(JackClient& c) {
@@ -189,10 +193,17 @@ std::vector<std::string> jackMidiInputs() {
 // Joining the graph waits for the server to take the client into its cycle (about 5 ms, more
 // than everything else in an opening), so it runs beside the main thread: messages sent
 // meanwhile wait in the ring and leave at the port's first cycle.
+//
+// The server takes a new connection into its graph only at the start of a cycle, and the cycle
+// running when jack_connect returns may still be on the old graph: a message the port wrote then
+// would reach nobody (the opening's program change was lost that way about once in a hundred
+// starts). So the port is served from the second cycle that begins after the connection.
 void joinGraphAndConnect(JackClient& c, JackOutput& out, std::string destination) {
   if (!c.active) c.active = jack_activate(c.client) == 0;
   if (!c.active) return;  // the server went away: the port is never served, its sends are dropped
   if (!destination.empty()) jack_connect(c.client, jack_port_name(out.port), destination.c_str());
+  const uint64_t begun = c.cycles.load();
+  waitOnServer(c, std::chrono::steady_clock::now() + kServerWaitLimit, [&] { return c.cycles.load() >= begun + 2; });
   c.outputs[out.slot].store(&out);
 }
 

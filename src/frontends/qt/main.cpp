@@ -66,10 +66,13 @@ int main(int argc, char** argv) {
   // Two slow parts of the start run beside the toolkit's own: the MIDI client's opening, and
   // fontconfig reading its configuration (5 to 10 ms of XML), which the toolkit would otherwise
   // do when the window asks for its first font. Fontconfig keeps the first configuration
-  // finished, so the toolkit's own call then returns at once.
+  // finished, so the toolkit's own call then returns at once. Two threads loading it at the same
+  // time corrupt its global state (the start then hung), so the reading must be over before the
+  // window exists: the toolkit's first font call comes with the window, never before.
   startListingEarly();
   std::thread fonts([] { FcInit(); });
   QApplication application(argc, argv);
+  fonts.join();
   QApplication::setApplicationName("plinkett");
   // The window's identity on Wayland: the desktop matches it to the desktop entry and its icon.
   QGuiApplication::setDesktopFileName("org.example.plinkett");
@@ -78,7 +81,6 @@ int main(int argc, char** argv) {
   closeWindowOnEndingSignals();
   int code = 0;
   const bool started = startFrontEnd();
-  fonts.join();
   if (started) {
     silencePortAtAbruptExit();
     code = QApplication::exec();
