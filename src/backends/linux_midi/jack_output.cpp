@@ -140,8 +140,6 @@ JackClient* client() {
   return gClient;
 }
 
-// Waits until the process callback has taken every queued message and a new cycle has begun,
-// by which time the ports they reached have read them too.
 // Waits, polling each millisecond, until done() holds, the server dies or the deadline passes.
 template <typename Done>
 void waitOnServer(const JackClient& c, std::chrono::steady_clock::time_point deadline, Done done) {
@@ -150,6 +148,8 @@ void waitOnServer(const JackClient& c, std::chrono::steady_clock::time_point dea
   }
 }
 
+// Waits until the process callback has taken every queued message and a new cycle has begun,
+// by which time the ports they reached have read them too.
 void letQueuedMessagesLeave(JackClient& c, const JackOutput& out) {
   const auto deadline = std::chrono::steady_clock::now() + kServerWaitLimit;
   waitOnServer(c, deadline, [&] { return jack_ringbuffer_read_space(out.ring) == 0; });
@@ -201,9 +201,11 @@ std::vector<std::string> jackMidiInputs() {
 void joinGraphAndConnect(JackClient& c, JackOutput& out, std::string destination) {
   if (!c.active) c.active = jack_activate(c.client) == 0;
   if (!c.active) return;  // the server went away: the port is never served, its sends are dropped
-  if (!destination.empty()) jack_connect(c.client, jack_port_name(out.port), destination.c_str());
-  const uint64_t begun = c.cycles.load();
-  waitOnServer(c, std::chrono::steady_clock::now() + kServerWaitLimit, [&] { return c.cycles.load() >= begun + 2; });
+  if (!destination.empty()) {
+    jack_connect(c.client, jack_port_name(out.port), destination.c_str());
+    const uint64_t begun = c.cycles.load();
+    waitOnServer(c, std::chrono::steady_clock::now() + kServerWaitLimit, [&] { return c.cycles.load() >= begun + 2; });
+  }
   c.outputs[out.slot].store(&out);
 }
 
