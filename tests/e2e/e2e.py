@@ -284,6 +284,27 @@ class Session:
             raise Failure("the main window did not appear" + self.stacks_of_program())
         self.focus()
 
+    def past_the_box(self):
+        """Answers the box the start showed ("Cannot open MIDI device") and takes up the main
+        window that follows it."""
+        self.focus()
+        self.key("Return")
+        time.sleep(0.5)
+        self.window = None
+        deadline = time.monotonic() + 10
+        while self.window is None and time.monotonic() < deadline:
+            ids = self.run(["xdotool", "search", "--onlyvisible", "--name", f"^{WINDOW_NAME}$"]).stdout.split()
+            self.window = ids[-1] if ids else None
+            time.sleep(0.2)
+        check(self.window, "no window after the box")
+
+    def own_soundfonts(self):
+        """A folder of the case's own that the program sees in place of the system's soundfont
+        folders (start it with the prefix private_mounts gives)."""
+        fonts = os.path.join(self.tmp, "fonts")
+        os.makedirs(fonts, exist_ok=True)
+        return fonts
+
     def stacks_of_program(self):
         """Where a program that stopped short is waiting: every thread's stack, when gdb is
         there to ask."""
@@ -338,6 +359,24 @@ class Session:
         self.capture.expect([f"C{settings.get('channel', 0):X} "
                              f"{settings.get('program', 0):02X}"], "opening")
         return device
+
+
+SOUNDFONT_FOLDERS = ("/usr/share/sounds/sf2", "/usr/share/sounds/sf3", "/usr/share/soundfonts")
+
+
+def private_mounts(pairs):
+    """A command prefix that starts a program with each (source, target) folder or file mounted
+    for it alone; skips the case where there is no private mount namespace."""
+    probe = subprocess.run(["unshare", "-m", "--propagation", "private", "true"], capture_output=True)
+    if probe.returncode != 0:
+        print("SKIP: no private mount namespace here")
+        raise Skip()
+    mounts = " ".join(f"mount --bind {source} {target};" for source, target in pairs)
+    return ["unshare", "-m", "--propagation", "private", "sh", "-c", mounts + ' exec "$0"']
+
+
+def soundfont_mounts(fonts):
+    return [(fonts, d) for d in SOUNDFONT_FOLDERS if os.path.isdir(d)]
 
 
 def stop(proc):
@@ -780,24 +819,10 @@ def synth_cannot_open_case(args, name, hide, reason):
     for this program alone, making its sources in folder."""
     with Session(args, name) as s:
         s.use_file_synth()
-        mounts = " ".join(f"mount --bind {source} {target};" for source, target in hide(s.tmp))
-        probe = subprocess.run(["unshare", "-m", "--propagation", "private", "true"], capture_output=True)
-        if probe.returncode != 0:
-            print("SKIP: no private mount namespace here")
-            raise Skip()
+        run_as = private_mounts(hide(s.tmp))
         s.start_x()
-        s.start_program(run_as=["unshare", "-m", "--propagation", "private", "sh", "-c",
-                                mounts + ' exec "$0"'])
-        s.focus()
-        s.key("Return")  # the box "Cannot open MIDI device"
-        time.sleep(0.5)
-        s.window = None
-        deadline = time.monotonic() + 10
-        while s.window is None and time.monotonic() < deadline:
-            ids = s.run(["xdotool", "search", "--onlyvisible", "--name", f"^{WINDOW_NAME}$"]).stdout.split()
-            s.window = ids[-1] if ids else None
-            time.sleep(0.2)
-        check(s.window, "no window after the box")
+        s.start_program(run_as=run_as)
+        s.past_the_box()
         s.close_window()
         with open(s.program_log, errors="replace") as f:
             log = f.read()
@@ -813,8 +838,7 @@ def soundfont_case(args, name, prepare, reason):
         fonts = os.path.join(tmp, "fonts")
         os.makedirs(fonts)
         prepare(fonts)
-        return [(fonts, d) for d in ("/usr/share/sounds/sf2", "/usr/share/sounds/sf3",
-                                     "/usr/share/soundfonts") if os.path.isdir(d)]
+        return soundfont_mounts(fonts)
     synth_cannot_open_case(args, name, hide, reason)
 
 
@@ -1021,6 +1045,43 @@ def case_jack_server_returns(args):
         s.key("q")
         s.capture.expect(["90 37 64", "80 37 40"], "Q on the new server")
         s.close_window()
+
+
+def case_jack_server_stopped(args):
+    """A JACK server stopped with SIGSTOP never answers: the close with its port open ends at
+    once and saves; a start while it is still stopped shows the window at once with the device
+    closed, says why on standard error, and closes at once."""
+    with Session(args, "jack_stopped") as s:
+        s.use_file_synth()  # a device besides JACK's, so that the start goes on to the window
+        s.env["PLINKETT_MIDI_APIS"] = "jack"
+        device = s.open_with_capture_device()
+        jackd = next(proc for name, proc in s.processes if name == "jackd")
+        jackd.send_signal(signal.SIGSTOP)
+        try:
+            began = time.monotonic()
+            s.close_window()
+            first_close = time.monotonic() - began
+            check(first_close < 2.0, f"the close took {first_close:.1f} s")
+            saved = read_settings(s.settings_path)
+            check(saved["savedDeviceId"] == device and saved["openAtStart"] == 1, f"saved {saved}")
+
+            began = time.monotonic()
+            s.start_program()  # its first window is the box "Cannot open MIDI device"
+            start = time.monotonic() - began
+            check(start < 5.0, f"the start took {start:.1f} s")
+            s.past_the_box()
+            began = time.monotonic()
+            s.close_window()
+            took = time.monotonic() - began
+            check(took < 2.0, f"the close after the start took {took:.1f} s")
+            check(read_settings(s.settings_path)["openAtStart"] == 0, "the device was saved as open")
+            with open(s.program_log, errors="replace") as f:
+                log = f.read()
+            check(log.count("the JACK server did not answer") == 1, f"standard error: {log[-800:]}")
+            print(f"with the server stopped: close with the port open {first_close:.2f} s, "
+                  f"start {start:.2f} s, close {took:.2f} s")
+        finally:
+            jackd.send_signal(signal.SIGCONT)
 
 
 def case_devices_menu_offers_new_client(args):
