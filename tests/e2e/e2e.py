@@ -871,6 +871,64 @@ def case_fluidsynth_missing(args):
     synth_cannot_open_case(args, "nofluidsynth", hide, "FluidSynth cannot be loaded")
 
 
+def system_soundfont():
+    """The file behind the first General MIDI soundfont the program would find, or None."""
+    for folder in SOUNDFONT_FOLDERS:
+        for name in ("default-GM.sf2", "FluidR3_GM.sf2", "TimGM6mb.sf2"):
+            if os.path.exists(os.path.join(folder, name)):
+                return os.path.realpath(os.path.join(folder, name))
+    return None
+
+
+def case_soundfont_changed_while_playing(args):
+    """The soundfont removed, cut short or replaced by garbage while the synthesizer plays it,
+    then another program chosen (its samples not read yet) and a key held: the program goes on,
+    playing the file as it was first opened where that is still there; a file cut short leaves
+    the new program silent and says so once on standard error. The close saves the program."""
+    source = system_soundfont()
+    if source is None:
+        print("SKIP: no General MIDI soundfont installed")
+        raise Skip()
+
+    def garbage(path):
+        with open(path + ".new", "wb") as f:
+            f.write(os.urandom(1 << 20))
+        os.rename(path + ".new", path)
+
+    for fault, heard in ((os.remove, True), (lambda path: os.truncate(path, 0), False), (garbage, True)):
+        with Session(args, "font_changed") as s:
+            fonts = s.own_soundfonts()
+            font = os.path.join(fonts, "default-GM.sf2")
+            shutil.copy(source, font)
+            s.use_file_synth()
+            s.start_x()
+            s.start_program(run_as=private_mounts(soundfont_mounts(fonts)))
+            s.key("q")  # the piano's samples are read now
+            time.sleep(1.0)  # and its note has died away
+            fault(font)
+            s.key("alt+m", "p", *["Down"] * 5, "Right", "Return")  # Program > Strings > Violin
+            s.xdotool("keydown", "q")
+            time.sleep(0.8)
+            s.xdotool("keyup", "q")
+            time.sleep(0.3)
+            check(s.program.poll() is None, f"the program ended with status {s.program.returncode}")
+            s.close_window()
+            check(read_settings(s.settings_path)["program"] == 40, "the violin was not saved")
+            # The violin's note is the end of the file: held 0.8 s, then the close.
+            wav = s.env["PLINKETT_SYNTH_FILE"]
+            with wave.open(wav, "rb") as w:
+                length = w.getnframes() / w.getframerate()
+            violin = max(wav_rms(wav, t, t + 0.1) or 0.0 for t in
+                         (length - 1.5 + i / 20.0 for i in range(28)))
+            with open(s.program_log, errors="replace") as f:
+                said = f.read().count("cannot read the soundfont")
+            check(said == (0 if heard else 1), f"the unreadable soundfont was reported {said} times")
+            if heard:
+                check(violin > 200, f"the violin of the file as first opened is silent ({violin:.1f})")
+            else:
+                check(violin < 5, f"the samples cut off the file sound ({violin:.1f})")
+
+
 def case_settings_fifo_gives_defaults(args):
     """A pipe where the settings file belongs: the window opens at once with the first-start
     settings (a plain read would wait for a writer for ever), and closing leaves the pipe be."""
