@@ -341,6 +341,16 @@ class Session:
             raise Failure("the program did not end after its window was closed")
         check(self.program.returncode == 0, f"exit status {self.program.returncode}")
 
+    def key_drawn_pressed(self, name, deadline):
+        """Photographs the window until a key shows pressed or the deadline passes: whether one
+        did, and the last picture's path."""
+        while True:
+            path, image = self.screenshot(name)
+            drawn = solid_dark_box(image) is not None
+            if drawn or time.monotonic() > deadline:
+                return drawn, path
+            time.sleep(0.1)
+
     def screenshot(self, name):
         os.makedirs(self.args.artifacts, exist_ok=True)
         path = os.path.join(self.args.artifacts, name)
@@ -929,6 +939,63 @@ def case_soundfont_changed_while_playing(args):
                 check(violin < 5, f"the samples cut off the file sound ({violin:.1f})")
 
 
+def many_presets_soundfont(path, presets):
+    """A soundfont of one sine sample, one instrument and that many presets (bank and number
+    counting up), each playing the instrument: whole and valid, but FluidSynth's load and its
+    letting go of the presets take time that grows with the square of their count."""
+    def chunk(name, data):
+        return name + struct.pack("<I", len(data)) + data + b"\0" * (len(data) % 2)
+
+    points = 2000
+    sine = b"".join(struct.pack("<h", int(8000 * math.sin(2 * math.pi * i / 100)))
+                    for i in range(points)) + b"\0" * 92  # 46 zero points end every sample
+    info = chunk(b"ifil", struct.pack("<HH", 2, 1)) + chunk(b"isng", b"EMU8000\0") + \
+        chunk(b"INAM", b"Many presets\0\0")
+    phdr = b"".join(struct.pack("<20sHHHIII", f"P{i}".encode(), i % 128, i // 128, i, 0, 0, 0)
+                    for i in range(presets)) + struct.pack("<20sHHHIII", b"EOP", 0, 0, presets, 0, 0, 0)
+    pbag = b"".join(struct.pack("<HH", i, 0) for i in range(presets + 1))
+    pgen = struct.pack("<HH", 41, 0) * presets + struct.pack("<HH", 0, 0)  # 41: the instrument
+    no_modulator = b"\0" * 10
+    inst = struct.pack("<20sH", b"Sine", 0) + struct.pack("<20sH", b"EOI", 1)
+    ibag = struct.pack("<HH", 0, 0) + struct.pack("<HH", 2, 0)
+    igen = struct.pack("<HH", 54, 1) + struct.pack("<HH", 53, 0) + struct.pack("<HH", 0, 0)  # loop; sample 0
+    shdr = struct.pack("<20sIIIIIBbHH", b"Sine", 0, points, 100, points - 100, 44100, 60, 0, 0, 1) + \
+        struct.pack("<20sIIIIIBbHH", b"EOS", 0, 0, 0, 0, 0, 0, 0, 0, 0)
+    pdta = chunk(b"phdr", phdr) + chunk(b"pbag", pbag) + chunk(b"pmod", no_modulator) + \
+        chunk(b"pgen", pgen) + chunk(b"inst", inst) + chunk(b"ibag", ibag) + \
+        chunk(b"imod", no_modulator) + chunk(b"igen", igen) + chunk(b"shdr", shdr)
+    with open(path, "wb") as f:
+        f.write(chunk(b"RIFF", b"sfbk" + chunk(b"LIST", b"INFO" + info) +
+                      chunk(b"LIST", b"sdta" + chunk(b"smpl", sine)) + chunk(b"LIST", b"pdta" + pdta)))
+
+
+def case_slow_soundfont_load_never_holds_the_window(args):
+    """A soundfont of 45,000 presets keeps FluidSynth loading it for many seconds, and letting go
+    of it for as long again: a device change during the load, and a close during the next one,
+    leave the window answering at once; the program ends with status 0 and saves the device."""
+    with Session(args, "slow_font") as s:
+        fonts = s.own_soundfonts()
+        many_presets_soundfont(os.path.join(fonts, "default-GM.sf2"), 45000)
+        s.use_file_synth()
+        s.start_x()
+        s.start_program(run_as=private_mounts(soundfont_mounts(fonts)))
+        began = time.monotonic()
+        s.devices_menu("Down", "Down", "Return")  # Plinkett GM Synth, below the default route
+        s.xdotool("keydown", "q")
+        drawn, path = s.key_drawn_pressed("slow-load.png", began + 10)
+        answered = time.monotonic() - began
+        s.xdotool("keyup", "q")
+        # The menu's own pauses and a picture take 1.2 s of that.
+        check(drawn and answered < 3.0, f"the window answered the device change after {answered:.1f} s: {path}")
+        began = time.monotonic()
+        s.close_window()
+        closed = time.monotonic() - began
+        check(closed < 2.0, f"the close took {closed:.1f} s")
+        saved = read_settings(s.settings_path)
+        check(saved["savedDeviceId"] == 0 and saved["openAtStart"] == 1, f"saved {saved}")
+        print(f"during the load: a device change answered in {answered:.2f} s, the close took {closed:.2f} s")
+
+
 def case_settings_fifo_gives_defaults(args):
     """A pipe where the settings file belongs: the window opens at once with the first-start
     settings (a plain read would wait for a writer for ever), and closing leaves the pipe be."""
@@ -1063,13 +1130,8 @@ def case_jack_server_dies(args):
         jackd.send_signal(signal.SIGSTOP)
         press_many(s.env["DISPLAY"], ["w", "e"], 2000)
         s.xdotool("keydown", "q")
-        deadline = time.monotonic() + 15  # the presses before it are drawn first, one by one
-        while True:
-            path, image = s.screenshot("stalled-server.png")
-            drawn = solid_dark_box(image) is not None
-            if drawn or time.monotonic() > deadline:
-                break
-            time.sleep(0.3)
+        # The presses before it are drawn first, one by one.
+        drawn, path = s.key_drawn_pressed("stalled-server.png", time.monotonic() + 15)
         s.xdotool("keyup", "q")
         jackd.send_signal(signal.SIGCONT)
         check(drawn, f"the program stopped while the server was stalled: {path}")

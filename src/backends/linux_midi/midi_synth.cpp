@@ -153,6 +153,15 @@ void loadSoundFont(BuiltinSynth* s) {
   s->loadEnded = true;
 }
 
+// Everything of the synthesizer but its audio driver, once its load has ended.
+void destroySynth(BuiltinSynth* s) {
+  if (s->loader.joinable()) s->loader.join();
+  if (s->synth != nullptr) s->fluid->delete_fluid_synth(s->synth);
+  s->fluid->delete_fluid_settings(s->settings);
+  releaseSoundFont(s->font);
+  delete s;
+}
+
 }  // namespace
 
 const char* findSoundFont() {
@@ -239,12 +248,16 @@ void synthPlay(BuiltinSynth& s, const uint8_t* bytes, std::size_t length) {
 
 void synthClose(BuiltinSynth* s) {
   if (s == nullptr) return;
-  // FluidSynth cannot give up a load half done: the close waits for its end.
-  if (s->loader.joinable()) s->loader.join();
-  // The driver pulls samples from the synth on its own thread: stop it first.
+  // The driver pulls samples from the synth on its own thread: stop it first. That never waits
+  // on a load, and the device is silent from here on.
   if (s->driver != nullptr) s->fluid->delete_fluid_audio_driver(s->driver);
-  if (s->synth != nullptr) s->fluid->delete_fluid_synth(s->synth);
-  s->fluid->delete_fluid_settings(s->settings);
-  releaseSoundFont(s->font);
-  delete s;
+  s->driver = nullptr;
+  // FluidSynth cannot give up a load half done, and letting go of a soundfont of many presets
+  // takes as long again: both end on a thread of their own, which neither the window nor the
+  // process's end waits for.
+  try {
+    std::thread(destroySynth, s).detach();
+  } catch (const std::system_error&) {
+    destroySynth(s);
+  }
 }
