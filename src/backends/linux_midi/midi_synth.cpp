@@ -40,7 +40,7 @@ struct BuiltinSynth {
   fluid_audio_driver_t* driver = nullptr;
   const char* soundFont = nullptr;  // the file found (one of kSoundFontPaths)
   HeldSoundFont* font = nullptr;    // that file, as the synth reads it
-  std::thread loader;               // reads the soundfont; joined by synthClose
+  std::thread loader;               // reads the soundfont; joined once the synth is closed
   // FluidSynth holds its own lock for the whole load: a message sent meanwhile waits in held
   // instead, so that the window's thread never waits on the disk (a player cannot send enough
   // in that time for the list to matter). The lock also orders held messages before every
