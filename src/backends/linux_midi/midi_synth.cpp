@@ -134,8 +134,8 @@ void playNow(BuiltinSynth& s, const uint8_t* bytes, std::size_t length) {
 
 // The loader's thread. Held messages are played in the order sent, notes and their ends alike,
 // so that a key pressed and released during the load sounds briefly instead of hanging or being
-// lost. A soundfont that passed looksLikeSoundFont and fails here leaves the synthesizer silent,
-// which standard error says.
+// lost. A soundfont whose layout looked whole at the open and that fails here leaves the
+// synthesizer silent, which standard error says.
 void loadSoundFont(BuiltinSynth* s) {
   const bool loaded = readSoundFontLayout(*s->font) &&
                       s->fluid->fluid_synth_sfload(s->synth, heldSoundFontName(*s->font), 1) != FLUID_FAILED;
