@@ -284,6 +284,27 @@ class Session:
             raise Failure("the main window did not appear" + self.stacks_of_program())
         self.focus()
 
+    def past_the_box(self):
+        """Answers the box the start showed ("Cannot open MIDI device") and takes up the main
+        window that follows it."""
+        self.focus()
+        self.key("Return")
+        time.sleep(0.5)
+        self.window = None
+        deadline = time.monotonic() + 10
+        while self.window is None and time.monotonic() < deadline:
+            ids = self.run(["xdotool", "search", "--onlyvisible", "--name", f"^{WINDOW_NAME}$"]).stdout.split()
+            self.window = ids[-1] if ids else None
+            time.sleep(0.2)
+        check(self.window, "no window after the box")
+
+    def own_soundfonts(self):
+        """A folder of the case's own that the program sees in place of the system's soundfont
+        folders (start it with the prefix private_mounts gives)."""
+        fonts = os.path.join(self.tmp, "fonts")
+        os.makedirs(fonts, exist_ok=True)
+        return fonts
+
     def stacks_of_program(self):
         """Where a program that stopped short is waiting: every thread's stack, when gdb is
         there to ask."""
@@ -320,6 +341,16 @@ class Session:
             raise Failure("the program did not end after its window was closed")
         check(self.program.returncode == 0, f"exit status {self.program.returncode}")
 
+    def key_drawn_pressed(self, name, deadline):
+        """Photographs the window until a key shows pressed or the deadline passes: whether one
+        did, and the last picture's path."""
+        while True:
+            path, image = self.screenshot(name)
+            drawn = solid_dark_box(image) is not None
+            if drawn or time.monotonic() > deadline:
+                return drawn, path
+            time.sleep(0.1)
+
     def screenshot(self, name):
         os.makedirs(self.args.artifacts, exist_ok=True)
         path = os.path.join(self.args.artifacts, name)
@@ -338,6 +369,24 @@ class Session:
         self.capture.expect([f"C{settings.get('channel', 0):X} "
                              f"{settings.get('program', 0):02X}"], "opening")
         return device
+
+
+SOUNDFONT_FOLDERS = ("/usr/share/sounds/sf2", "/usr/share/sounds/sf3", "/usr/share/soundfonts")
+
+
+def private_mounts(pairs):
+    """A command prefix that starts a program with each (source, target) folder or file mounted
+    for it alone; skips the case where there is no private mount namespace."""
+    probe = subprocess.run(["unshare", "-m", "--propagation", "private", "true"], capture_output=True)
+    if probe.returncode != 0:
+        print("SKIP: no private mount namespace here")
+        raise Skip()
+    mounts = " ".join(f"mount --bind {source} {target};" for source, target in pairs)
+    return ["unshare", "-m", "--propagation", "private", "sh", "-c", mounts + ' exec "$0"']
+
+
+def soundfont_mounts(fonts):
+    return [(fonts, d) for d in SOUNDFONT_FOLDERS if os.path.isdir(d)]
 
 
 def stop(proc):
@@ -780,24 +829,10 @@ def synth_cannot_open_case(args, name, hide, reason):
     for this program alone, making its sources in folder."""
     with Session(args, name) as s:
         s.use_file_synth()
-        mounts = " ".join(f"mount --bind {source} {target};" for source, target in hide(s.tmp))
-        probe = subprocess.run(["unshare", "-m", "--propagation", "private", "true"], capture_output=True)
-        if probe.returncode != 0:
-            print("SKIP: no private mount namespace here")
-            raise Skip()
+        run_as = private_mounts(hide(s.tmp))
         s.start_x()
-        s.start_program(run_as=["unshare", "-m", "--propagation", "private", "sh", "-c",
-                                mounts + ' exec "$0"'])
-        s.focus()
-        s.key("Return")  # the box "Cannot open MIDI device"
-        time.sleep(0.5)
-        s.window = None
-        deadline = time.monotonic() + 10
-        while s.window is None and time.monotonic() < deadline:
-            ids = s.run(["xdotool", "search", "--onlyvisible", "--name", f"^{WINDOW_NAME}$"]).stdout.split()
-            s.window = ids[-1] if ids else None
-            time.sleep(0.2)
-        check(s.window, "no window after the box")
+        s.start_program(run_as=run_as)
+        s.past_the_box()
         s.close_window()
         with open(s.program_log, errors="replace") as f:
             log = f.read()
@@ -813,8 +848,7 @@ def soundfont_case(args, name, prepare, reason):
         fonts = os.path.join(tmp, "fonts")
         os.makedirs(fonts)
         prepare(fonts)
-        return [(fonts, d) for d in ("/usr/share/sounds/sf2", "/usr/share/sounds/sf3",
-                                     "/usr/share/soundfonts") if os.path.isdir(d)]
+        return soundfont_mounts(fonts)
     synth_cannot_open_case(args, name, hide, reason)
 
 
@@ -845,6 +879,121 @@ def case_fluidsynth_missing(args):
         open(empty, "wb").close()
         return [(empty, os.path.realpath(path)) for path in found]
     synth_cannot_open_case(args, "nofluidsynth", hide, "FluidSynth cannot be loaded")
+
+
+def system_soundfont():
+    """The file behind the first General MIDI soundfont the program would find, or None."""
+    for folder in SOUNDFONT_FOLDERS:
+        for name in ("default-GM.sf2", "FluidR3_GM.sf2", "TimGM6mb.sf2"):
+            if os.path.exists(os.path.join(folder, name)):
+                return os.path.realpath(os.path.join(folder, name))
+    return None
+
+
+def case_soundfont_changed_while_playing(args):
+    """The soundfont removed, cut short or replaced by garbage while the synthesizer plays it,
+    then another program chosen (its samples not read yet) and a key held: the program goes on,
+    playing the file as it was first opened where that is still there; a file cut short leaves
+    the new program silent and says so once on standard error. The close saves the program."""
+    source = system_soundfont()
+    if source is None:
+        print("SKIP: no General MIDI soundfont installed")
+        raise Skip()
+
+    def garbage(path):
+        with open(path + ".new", "wb") as f:
+            f.write(os.urandom(1 << 20))
+        os.rename(path + ".new", path)
+
+    for fault, heard in ((os.remove, True), (lambda path: os.truncate(path, 0), False), (garbage, True)):
+        with Session(args, "font_changed") as s:
+            fonts = s.own_soundfonts()
+            font = os.path.join(fonts, "default-GM.sf2")
+            shutil.copy(source, font)
+            s.use_file_synth()
+            s.start_x()
+            s.start_program(run_as=private_mounts(soundfont_mounts(fonts)))
+            s.key("q")  # the piano's samples are read now
+            time.sleep(1.0)  # and its note has died away
+            fault(font)
+            s.key("alt+m", "p", *["Down"] * 5, "Right", "Return")  # Program > Strings > Violin
+            s.xdotool("keydown", "q")
+            time.sleep(0.8)
+            s.xdotool("keyup", "q")
+            time.sleep(0.3)
+            check(s.program.poll() is None, f"the program ended with status {s.program.returncode}")
+            s.close_window()
+            check(read_settings(s.settings_path)["program"] == 40, "the violin was not saved")
+            # The violin's note is the end of the file: held 0.8 s, then the close.
+            wav = s.env["PLINKETT_SYNTH_FILE"]
+            with wave.open(wav, "rb") as w:
+                length = w.getnframes() / w.getframerate()
+            violin = max(wav_rms(wav, t, t + 0.1) or 0.0 for t in
+                         (length - 1.5 + i / 20.0 for i in range(28)))
+            with open(s.program_log, errors="replace") as f:
+                said = f.read().count("cannot read the soundfont")
+            check(said == (0 if heard else 1), f"the unreadable soundfont was reported {said} times")
+            if heard:
+                check(violin > 200, f"the violin of the file as first opened is silent ({violin:.1f})")
+            else:
+                check(violin < 5, f"the samples cut off the file sound ({violin:.1f})")
+
+
+def many_presets_soundfont(path, presets):
+    """A soundfont of one sine sample, one instrument and that many presets (bank and number
+    counting up), each playing the instrument: whole and valid, but FluidSynth's load and its
+    letting go of the presets take time that grows with the square of their count."""
+    def chunk(name, data):
+        return name + struct.pack("<I", len(data)) + data + b"\0" * (len(data) % 2)
+
+    points = 2000
+    sine = b"".join(struct.pack("<h", int(8000 * math.sin(2 * math.pi * i / 100)))
+                    for i in range(points)) + b"\0" * 92  # 46 zero points end every sample
+    info = chunk(b"ifil", struct.pack("<HH", 2, 1)) + chunk(b"isng", b"EMU8000\0") + \
+        chunk(b"INAM", b"Many presets\0\0")
+    phdr = b"".join(struct.pack("<20sHHHIII", f"P{i}".encode(), i % 128, i // 128, i, 0, 0, 0)
+                    for i in range(presets)) + struct.pack("<20sHHHIII", b"EOP", 0, 0, presets, 0, 0, 0)
+    pbag = b"".join(struct.pack("<HH", i, 0) for i in range(presets + 1))
+    pgen = struct.pack("<HH", 41, 0) * presets + struct.pack("<HH", 0, 0)  # 41: the instrument
+    no_modulator = b"\0" * 10
+    inst = struct.pack("<20sH", b"Sine", 0) + struct.pack("<20sH", b"EOI", 1)
+    ibag = struct.pack("<HH", 0, 0) + struct.pack("<HH", 2, 0)
+    igen = struct.pack("<HH", 54, 1) + struct.pack("<HH", 53, 0) + struct.pack("<HH", 0, 0)  # loop; sample 0
+    shdr = struct.pack("<20sIIIIIBbHH", b"Sine", 0, points, 100, points - 100, 44100, 60, 0, 0, 1) + \
+        struct.pack("<20sIIIIIBbHH", b"EOS", 0, 0, 0, 0, 0, 0, 0, 0, 0)
+    pdta = chunk(b"phdr", phdr) + chunk(b"pbag", pbag) + chunk(b"pmod", no_modulator) + \
+        chunk(b"pgen", pgen) + chunk(b"inst", inst) + chunk(b"ibag", ibag) + \
+        chunk(b"imod", no_modulator) + chunk(b"igen", igen) + chunk(b"shdr", shdr)
+    with open(path, "wb") as f:
+        f.write(chunk(b"RIFF", b"sfbk" + chunk(b"LIST", b"INFO" + info) +
+                      chunk(b"LIST", b"sdta" + chunk(b"smpl", sine)) + chunk(b"LIST", b"pdta" + pdta)))
+
+
+def case_slow_soundfont_load_never_holds_the_window(args):
+    """A soundfont of 45,000 presets keeps FluidSynth loading it for many seconds, and letting go
+    of it for as long again: a device change during the load, and a close during the next one,
+    leave the window answering at once; the program ends with status 0 and saves the device."""
+    with Session(args, "slow_font") as s:
+        fonts = s.own_soundfonts()
+        many_presets_soundfont(os.path.join(fonts, "default-GM.sf2"), 45000)
+        s.use_file_synth()
+        s.start_x()
+        s.start_program(run_as=private_mounts(soundfont_mounts(fonts)))
+        began = time.monotonic()
+        s.devices_menu("Down", "Down", "Return")  # Plinkett GM Synth, below the default route
+        s.xdotool("keydown", "q")
+        drawn, path = s.key_drawn_pressed("slow-load.png", began + 10)
+        answered = time.monotonic() - began
+        s.xdotool("keyup", "q")
+        # The menu's own pauses and a picture take 1.2 s of that.
+        check(drawn and answered < 3.0, f"the window answered the device change after {answered:.1f} s: {path}")
+        began = time.monotonic()
+        s.close_window()
+        closed = time.monotonic() - began
+        check(closed < 2.0, f"the close took {closed:.1f} s")
+        saved = read_settings(s.settings_path)
+        check(saved["savedDeviceId"] == 0 and saved["openAtStart"] == 1, f"saved {saved}")
+        print(f"during the load: a device change answered in {answered:.2f} s, the close took {closed:.2f} s")
 
 
 def case_settings_fifo_gives_defaults(args):
@@ -981,13 +1130,8 @@ def case_jack_server_dies(args):
         jackd.send_signal(signal.SIGSTOP)
         press_many(s.env["DISPLAY"], ["w", "e"], 2000)
         s.xdotool("keydown", "q")
-        deadline = time.monotonic() + 15  # the presses before it are drawn first, one by one
-        while True:
-            path, image = s.screenshot("stalled-server.png")
-            drawn = solid_dark_box(image) is not None
-            if drawn or time.monotonic() > deadline:
-                break
-            time.sleep(0.3)
+        # The presses before it are drawn first, one by one.
+        drawn, path = s.key_drawn_pressed("stalled-server.png", time.monotonic() + 15)
         s.xdotool("keyup", "q")
         jackd.send_signal(signal.SIGCONT)
         check(drawn, f"the program stopped while the server was stalled: {path}")
@@ -1021,6 +1165,43 @@ def case_jack_server_returns(args):
         s.key("q")
         s.capture.expect(["90 37 64", "80 37 40"], "Q on the new server")
         s.close_window()
+
+
+def case_jack_server_stopped(args):
+    """A JACK server stopped with SIGSTOP never answers: the close with its port open ends at
+    once and saves; a start while it is still stopped shows the window at once with the device
+    closed, says why on standard error, and closes at once."""
+    with Session(args, "jack_stopped") as s:
+        s.use_file_synth()  # a device besides JACK's, so that the start goes on to the window
+        s.env["PLINKETT_MIDI_APIS"] = "jack"
+        device = s.open_with_capture_device()
+        jackd = next(proc for name, proc in s.processes if name == "jackd")
+        jackd.send_signal(signal.SIGSTOP)
+        try:
+            began = time.monotonic()
+            s.close_window()
+            first_close = time.monotonic() - began
+            check(first_close < 2.0, f"the close took {first_close:.1f} s")
+            saved = read_settings(s.settings_path)
+            check(saved["savedDeviceId"] == device and saved["openAtStart"] == 1, f"saved {saved}")
+
+            began = time.monotonic()
+            s.start_program()  # its first window is the box "Cannot open MIDI device"
+            start = time.monotonic() - began
+            check(start < 5.0, f"the start took {start:.1f} s")
+            s.past_the_box()
+            began = time.monotonic()
+            s.close_window()
+            took = time.monotonic() - began
+            check(took < 2.0, f"the close after the start took {took:.1f} s")
+            check(read_settings(s.settings_path)["openAtStart"] == 0, "the device was saved as open")
+            with open(s.program_log, errors="replace") as f:
+                log = f.read()
+            check(log.count("the JACK server did not answer") == 1, f"standard error: {log[-800:]}")
+            print(f"with the server stopped: close with the port open {first_close:.2f} s, "
+                  f"start {start:.2f} s, close {took:.2f} s")
+        finally:
+            jackd.send_signal(signal.SIGCONT)
 
 
 def case_devices_menu_offers_new_client(args):

@@ -3,9 +3,11 @@
 // device list is taken once per process).
 #include <QFocusEvent>
 #include <QMenu>
+#include <QScreen>
 #include <QScrollBar>
 
 #include "app/commands.h"
+#include "platform/platform.h"
 #include "qt_fixture.h"
 
 namespace {
@@ -20,6 +22,35 @@ TEST_F(FrontEnd, NoDeviceShowsTheBoxAndEndsBeforeShowing) {
   EXPECT_TRUE(frontEnd().quitPosted);
   EXPECT_EQ(frontEnd().exitCode, 0);
   EXPECT_FALSE(fs::exists(dir_ + "/plinkett/PLINKETT.SET")) << "an early end writes no settings";
+}
+
+// Two hundred destinations: the Devices menu stays on the screen, and its last item can be
+// reached with the keyboard (columns side by side ran off the screen's edge).
+TEST_F(FrontEnd, ALongDevicesMenuStaysOnTheScreenAndScrolls) {
+  withFileSynth();
+  answerBoxes();
+  ASSERT_TRUE(startFrontEnd());
+  QMenu* menu = frontEnd().devicesMenu;
+  // After the core has listed the system's devices, as if it had found these.
+  QObject::connect(menu, &QMenu::aboutToShow, [] {
+    for (int32_t n = 2; n < 200; ++n) plat::menuAppendDevice(2000 + n, ("Destination " + std::to_string(n)).c_str());
+  });
+  menu->popup(QPoint(0, 0));
+  QApplication::processEvents();
+  ASSERT_EQ(menu->actions().size(), 2 + 200);
+  const QRect screen = menu->screen()->availableGeometry();
+  const QRect shown = menu->geometry();
+  EXPECT_TRUE(shown.left() >= screen.left() && shown.right() <= screen.right())
+      << "menu from x " << shown.left() << " to " << shown.right() << " on a screen " << screen.width() << " wide";
+  QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+  QApplication::sendEvent(menu, &end);
+  QAction* last = menu->actions().back();
+  EXPECT_EQ(menu->activeAction(), last);
+  // On the screen where a click can reach it (Qt's own arithmetic may leave a pixel row below).
+  const QRect item = menu->actionGeometry(last).translated(shown.topLeft());
+  EXPECT_TRUE(screen.contains(item.center()) && shown.contains(item))
+      << "the last item at " << item.x() << "," << item.y();
+  menu->hide();
 }
 
 TEST_F(FrontEnd, MenusBarsAndKeysReachTheCore) {

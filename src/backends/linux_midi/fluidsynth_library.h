@@ -22,6 +22,9 @@ inline constexpr const char* kFluidSynthLibrary = "libfluidsynth.so.3";
   X(new_fluid_synth)                     \
   X(delete_fluid_synth)                  \
   X(fluid_synth_sfload)                  \
+  X(new_fluid_defsfloader)               \
+  X(fluid_sfloader_set_callbacks)        \
+  X(fluid_synth_add_sfloader)            \
   X(new_fluid_audio_driver)              \
   X(delete_fluid_audio_driver)           \
   X(fluid_synth_noteon)                  \

@@ -8,11 +8,15 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <string_view>
 #include <thread>
 
+#include "backends/linux_midi/jack_server_thread.h"
 #include "backends/linux_midi/midi_devices.h"
 #include "backends/linux_midi/midi_probe.h"
 
@@ -45,30 +49,34 @@ struct JackClient {
   std::atomic<uint64_t> cycles{0};   // process cycles begun
   std::array<std::atomic<JackOutput*>, kMaxOutputs> outputs{};  // what the callback serves
   std::array<JackOutput*, kMaxOutputs> opened{};  // main thread only: open, served or not yet
-  bool active = false;               // main thread only: in the process graph
+  bool active = false;               // server thread only: in the process graph
+  std::size_t registered = 0;        // server thread only: ports registered and not yet removed
 };
 
-// The one client, or nullptr; touched by the main thread only, once the early opening (if any)
-// has been joined.
-JackClient* gClient = nullptr;
+// An opening of the client on the server thread. The main thread takes its client up, or, when
+// the server did not answer in time, leaves it to the server thread to close once it is open.
+struct Opening {
+  uint64_t ticket = 0;
+  std::mutex lock;
+  bool done = false;               // (lock)
+  bool wanted = true;              // (lock)
+  JackClient* client = nullptr;    // (lock)
+};
 
-// Work that waits on the server and need not hold up the main thread: the client's opening at
-// program start, and a new port's joining the graph. At most one runs at a time; everything
-// that touches the client first waits for it (and so does the program's exit).
-struct ServerWork {
-  std::thread thread;
-  ~ServerWork() { finish(); }
-  void finish() {
-    if (thread.joinable()) thread.join();
-  }
-} gServerWork;
+// The one client, or nullptr; main thread only.
+JackClient* gClient = nullptr;
+// An opening begun and not yet taken up; main thread only.
+std::shared_ptr<Opening> gOpening;
 
 }  // namespace
 
 struct JackOutput {
-  jack_port_t* port = nullptr;        // nullptr once its client has been let go
+  jack_port_t* port = nullptr;        // set on the server thread before the port is used
   jack_ringbuffer_t* ring = nullptr;  // written by the main thread, read by the process callback
   std::size_t slot = 0;
+  // Main thread only: the client carrying the port, nullptr once the port is closed or its
+  // client let go (its sends are dropped then).
+  JackClient* client = nullptr;
   // Process thread only. JACK leaves an output buffer as it was written until the client clears
   // it, so a cycle after one that wrote events must clear it, or they would go out again.
   bool bufferHoldsEvents = true;
@@ -106,18 +114,41 @@ int process(jack_nframes_t frames, void* arg) {
 
 void onShutdown(jack_status_t, const char*, void* arg) { static_cast<JackClient*>(arg)->dead.store(true); }
 
-// A client whose server has gone never runs its callback again: its ports are cut loose (their
-// sends are dropped until they are closed) and the client is closed, which returns at once.
-void letGoOfDeadClient() {
-  if (gClient == nullptr || !gClient->dead.load()) return;
-  for (std::size_t slot = 0; slot < kMaxOutputs; ++slot) {
-    gClient->outputs[slot].store(nullptr);
-    while (gClient->inCycle.load()) std::this_thread::yield();
-    if (JackOutput* out = gClient->opened[slot]) out->port = nullptr;
-  }
-  jack_client_close(gClient->client);
-  delete gClient;
+// The server does not answer: it is stopped or hung (a dead server answers at once).
+void reportServerNotAnswering() {
+  std::fprintf(stderr,
+               "plinkett: the JACK server did not answer within %lld ms: its devices are closed "
+               "and not offered until it answers again\n",
+               static_cast<long long>(kServerAnswerLimit.count()));
+}
+
+void freeOutput(JackOutput* out) {
+  jack_ringbuffer_free(out->ring);
+  delete out;
+}
+
+// Lets go of the client without waiting on its server: its ports are cut loose (their sends
+// are dropped until they are closed) and the client is closed on the server thread, after any
+// call still waiting there. What the jobs queued before may still hold is freed after them.
+void letGoOfClient() {
+  JackClient* c = gClient;
+  if (c == nullptr) return;
   gClient = nullptr;
+  for (std::size_t slot = 0; slot < kMaxOutputs; ++slot) {
+    c->outputs[slot].store(nullptr);
+    if (JackOutput* out = c->opened[slot]) out->client = nullptr;
+  }
+  serverThreadQueue([c] {
+    // No callback runs once this returns: then the client can go.
+    serverCall([c] { return jack_client_close(c->client); });
+    delete c;
+  });
+}
+
+// A client whose server has died never runs its callback again, and one whose server does not
+// answer may never: either is let go, so that the next need opens a client afresh.
+void letGoOfLostClient() {
+  if (gClient != nullptr && (gClient->dead.load() || serverThreadStalled())) letGoOfClient();
 }
 
 JackClient* openClient() {
@@ -131,12 +162,45 @@ JackClient* openClient() {
   return c;
 }
 
-JackClient* client() {
-  gServerWork.finish();
-  letGoOfDeadClient();
-  if (gClient != nullptr) return gClient;
+void beginOpening() {
   keepJackFromStartingServer();
-  gClient = openClient();
+  auto opening = std::make_shared<Opening>();
+  opening->ticket = serverThreadQueue([opening] {
+    JackClient* c = serverCall(openClient);
+    bool wanted = true;
+    {
+      const std::lock_guard<std::mutex> guard(opening->lock);
+      opening->done = true;
+      wanted = opening->wanted;
+      if (wanted) opening->client = c;
+    }
+    if (!wanted && c != nullptr) {
+      serverCall([c] { return jack_client_close(c->client); });
+      delete c;
+    }
+  });
+  gOpening = std::move(opening);
+}
+
+void takeUpOpening() {
+  const bool answered = serverThreadWait(gOpening->ticket);
+  bool done = false;
+  {
+    const std::lock_guard<std::mutex> guard(gOpening->lock);
+    done = gOpening->done;
+    if (done) gClient = gOpening->client;
+    else gOpening->wanted = false;
+  }
+  if (!answered && !done) reportServerNotAnswering();
+  gOpening.reset();
+}
+
+// The client, opened now when there is none (without ever starting a server); nullptr without
+// a server or with one that does not answer.
+JackClient* client() {
+  letGoOfLostClient();
+  if (gClient == nullptr && gOpening == nullptr && !serverThreadStalled()) beginOpening();
+  if (gOpening != nullptr) takeUpOpening();
   return gClient;
 }
 
@@ -157,21 +221,64 @@ void letQueuedMessagesLeave(JackClient& c, const JackOutput& out) {
   waitOnServer(c, deadline, [&] { return c.cycles.load() > begun; });
 }
 
+// An idle client in the graph would still be woken every cycle. Server thread.
 void takeOutOfGraphWhenIdle(JackClient& c) {
-  const bool idle = std::all_of(c.opened.begin(), c.opened.end(), [](const JackOutput* out) { return out == nullptr; });
-  if (idle && c.active && !c.dead.load()) {
-    // An idle client in the graph would still be woken every cycle.
-    jack_deactivate(c.client);
+  if (c.registered == 0 && c.active && !c.dead.load()) {
+    serverCall([&c] { return jack_deactivate(c.client); });
     c.active = false;
   }
+}
+
+// Server thread.
+void registerPort(JackClient& c, JackOutput& out) {
+  out.port = serverCall([&] {
+    return jack_port_register(c.client, kPortNames[out.slot], JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
+  });
+  if (out.port != nullptr) ++c.registered;
+  else takeOutOfGraphWhenIdle(c);
+}
+
+// Joining the graph waits for the server to take the client into its cycle (about 5 ms, more
+// than everything else in an opening), so the main thread does not wait for it: messages sent
+// meanwhile wait in the ring and leave at the port's first cycle.
+//
+// The server takes a new connection into its graph only at the start of a cycle, and the cycle
+// running when jack_connect returns may still be on the old graph: a message the port wrote then
+// would reach nobody (the opening's program change was lost that way about once in a hundred
+// starts). So the port is served from the second cycle that begins after the connection.
+// Server thread.
+void joinGraphAndConnect(JackClient& c, JackOutput& out, const std::string& destination) {
+  if (!c.active) c.active = serverCall([&c] { return jack_activate(c.client); }) == 0;
+  if (!c.active) return;  // the server went away: the port is never served, its sends are dropped
+  if (!destination.empty()) {
+    serverCall([&] { return jack_connect(c.client, jack_port_name(out.port), destination.c_str()); });
+    const uint64_t begun = c.cycles.load();
+    waitOnServer(c, std::chrono::steady_clock::now() + kServerWaitLimit, [&] { return c.cycles.load() >= begun + 2; });
+  }
+  c.outputs[out.slot].store(&out);
+}
+
+// Server thread: the port goes once its last messages have left, and with the last port the
+// client leaves the graph.
+void closeOutput(JackClient& c, JackOutput* out) {
+  // A port that never joined the graph (the server failed it) has nothing that could leave.
+  if (c.outputs[out->slot].load() == out) letQueuedMessagesLeave(c, *out);
+  c.outputs[out->slot].store(nullptr);
+  // The callback may have taken the output just before: let that pass end before the port
+  // goes. The callback never waits, so this lasts microseconds, whatever the server does.
+  while (c.inCycle.load()) std::this_thread::yield();
+  --c.registered;
+  if (!c.dead.load()) {
+    takeOutOfGraphWhenIdle(c);
+    serverCall([&] { return jack_port_unregister(c.client, out->port); });
+  }
+  freeOutput(out);
 }
 
 }  // namespace
 
 void jackOpenClientEarly() {
-  if (gClient != nullptr || gServerWork.thread.joinable()) return;
-  keepJackFromStartingServer();
-  gServerWork.thread = std::thread([] { gClient = openClient(); });
+  if (gClient == nullptr && gOpening == nullptr && !serverThreadStalled()) beginOpening();
 }
 
 bool jackAvailable() { return client() != nullptr; }
@@ -180,6 +287,7 @@ std::vector<std::string> jackMidiInputs() {
   std::vector<std::string> names;
   JackClient* c = client();
   if (c == nullptr) return names;
+  // Read from the server's shared memory: no answer of the server is waited for.
   const char** ports = jack_get_ports(c->client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput);
   if (ports == nullptr) return names;
   const std::string own = std::string(jack_get_client_name(c->client)) + ":";
@@ -188,25 +296,6 @@ std::vector<std::string> jackMidiInputs() {
   }
   jack_free(ports);
   return names;
-}
-
-// Joining the graph waits for the server to take the client into its cycle (about 5 ms, more
-// than everything else in an opening), so it runs beside the main thread: messages sent
-// meanwhile wait in the ring and leave at the port's first cycle.
-//
-// The server takes a new connection into its graph only at the start of a cycle, and the cycle
-// running when jack_connect returns may still be on the old graph: a message the port wrote then
-// would reach nobody (the opening's program change was lost that way about once in a hundred
-// starts). So the port is served from the second cycle that begins after the connection.
-void joinGraphAndConnect(JackClient& c, JackOutput& out, std::string destination) {
-  if (!c.active) c.active = jack_activate(c.client) == 0;
-  if (!c.active) return;  // the server went away: the port is never served, its sends are dropped
-  if (!destination.empty()) {
-    jack_connect(c.client, jack_port_name(out.port), destination.c_str());
-    const uint64_t begun = c.cycles.load();
-    waitOnServer(c, std::chrono::steady_clock::now() + kServerWaitLimit, [&] { return c.cycles.load() >= begun + 2; });
-  }
-  c.outputs[out.slot].store(&out);
 }
 
 JackOutput* jackOutputOpen(const std::string& destination) {
@@ -218,24 +307,31 @@ JackOutput* jackOutputOpen(const std::string& destination) {
   // A destination that is not there now makes the opening fail; one that goes in the next
   // milliseconds is no different from one that goes just after a connection.
   if (!destination.empty() && jack_port_by_name(c->client, destination.c_str()) == nullptr) return nullptr;
-  auto out = std::make_unique<JackOutput>();
+  auto* out = new JackOutput;
   out->slot = slot;
   out->ring = jack_ringbuffer_create(kRingBytes);
-  if (out->ring == nullptr) return nullptr;
-  out->port = jack_port_register(c->client, kPortNames[slot], JACK_DEFAULT_MIDI_TYPE, JackPortIsOutput, 0);
-  if (out->port == nullptr) {
-    jack_ringbuffer_free(out->ring);
-    takeOutOfGraphWhenIdle(*c);
+  if (out->ring == nullptr) {
+    delete out;
     return nullptr;
   }
-  JackOutput* opened = c->opened[slot] = out.release();
-  gServerWork.thread = std::thread(joinGraphAndConnect, std::ref(*c), std::ref(*opened), destination);
-  return opened;
+  if (!serverThreadWait(serverThreadQueue([c, out] { registerPort(*c, *out); }))) {
+    reportServerNotAnswering();
+    letGoOfClient();
+    serverThreadQueue([out] { freeOutput(out); });  // after the registration that holds it
+    return nullptr;
+  }
+  if (out->port == nullptr) {
+    freeOutput(out);
+    return nullptr;
+  }
+  c->opened[slot] = out;
+  out->client = c;
+  serverThreadQueue([c, out, destination] { joinGraphAndConnect(*c, *out, destination); });
+  return out;
 }
 
 void jackOutputSend(JackOutput& out, const uint8_t* bytes, std::size_t length) {
-  // A port still attached belongs to the current client.
-  if (out.port == nullptr || gClient->dead.load(std::memory_order_relaxed)) return;
+  if (out.client == nullptr || out.client->dead.load(std::memory_order_relaxed)) return;
   if (length == 0 || length > sizeof QueuedMessage::bytes) return;
   if (jack_ringbuffer_write_space(out.ring) < sizeof(QueuedMessage)) return;
   QueuedMessage message{static_cast<uint8_t>(length), {}};
@@ -245,22 +341,17 @@ void jackOutputSend(JackOutput& out, const uint8_t* bytes, std::size_t length) {
 
 void jackOutputClose(JackOutput* out) {
   if (out == nullptr) return;
-  gServerWork.finish();
-  if (out->port != nullptr) {
-    JackClient& c = *gClient;
-    // A port that never joined the graph (the server failed it) has nothing that could leave.
-    if (c.outputs[out->slot].load() == out) letQueuedMessagesLeave(c, *out);
-    c.outputs[out->slot].store(nullptr);
-    c.opened[out->slot] = nullptr;
-    // The callback may have taken the output just before: let that pass end before the port
-    // goes. The callback never waits, so this lasts microseconds, whatever the server does.
-    while (c.inCycle.load()) std::this_thread::yield();
-    if (!c.dead.load()) {
-      takeOutOfGraphWhenIdle(c);
-      jack_port_unregister(c.client, out->port);
-    }
+  letGoOfLostClient();
+  JackClient* c = out->client;
+  if (c == nullptr) {
+    // Cut loose with its client: freed after the jobs that may still hold it.
+    serverThreadQueue([out] { freeOutput(out); });
+    return;
   }
-  jack_ringbuffer_free(out->ring);
-  delete out;
-  letGoOfDeadClient();
+  c->opened[out->slot] = nullptr;
+  out->client = nullptr;
+  if (!serverThreadWait(serverThreadQueue([c, out] { closeOutput(*c, out); }))) {
+    reportServerNotAnswering();
+    letGoOfClient();
+  }
 }

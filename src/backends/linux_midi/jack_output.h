@@ -1,7 +1,13 @@
 // The program's one JACK client, on libjack directly: it lists the server's MIDI inputs and
 // carries every JACK output port of the program. It is opened at the first need, only when a
-// server runs (it never starts one), and kept; a client whose server has died is let go at the
-// next listing, opening or closing, so that a server started again is found afresh.
+// server runs (it never starts one), and kept; a client whose server has died, or does not
+// answer, is let go at the next listing, opening or closing, so that a server started again (or
+// going on) is found afresh.
+//
+// No call waits on the server without a bound. Every call that needs the server's answer is made
+// on the server thread (jack_server_thread.h); a server that leaves one unanswered for a fifth
+// of a second (stopped, hung) counts as gone: standard error says so once, its devices fail to
+// open and are not listed until it answers again.
 //
 // Sending never waits. A message goes into a lock-free ring that the process callback empties
 // at the start of the next cycle; a full ring, or a server that is gone, drops the message at
@@ -20,10 +26,11 @@ struct JackOutput;
 
 // Starts opening the client on a thread of its own: opening takes the server's round trips and
 // the locking of its shared memory (10 to 20 ms), which can pass while the window is being built.
-// The first call below waits for it. Without a server it ends at once with no client.
+// The first call below waits for it, as long as the server answers. Without a server it ends at
+// once with no client.
 void jackOpenClientEarly();
 
-// True when a JACK server runs now, which is when our client is (or can now be) open.
+// True when a JACK server runs and answers now, which is when our client is (or can now be) open.
 bool jackAvailable();
 
 // Full names ("client:port") of the server's MIDI inputs, ours left out, in the server's order;
@@ -37,6 +44,7 @@ JackOutput* jackOutputOpen(const std::string& destination);
 // Queues one message of 1 to 3 bytes for the next cycle; dropped when it cannot go.
 void jackOutputSend(JackOutput& output, const uint8_t* bytes, std::size_t length);
 // Takes the port away (and with the last one, the client out of the process graph), once the
-// messages still queued have left: within two cycles of a running server, never longer than a
-// fifth of a second, at once when the server is gone.
+// messages still queued have left: within two cycles of a running server, at once when the
+// server is gone, and after two fifths of a second at most when it does not answer (the port is
+// then left to go whenever the server answers).
 void jackOutputClose(JackOutput* output);

@@ -11,12 +11,10 @@
 // still tells: a file that is no soundfont fails it, as do a missing library or audio output.
 #include "backends/linux_midi/midi_synth.h"
 
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -27,6 +25,7 @@
 #include "backends/linux_midi/fluidsynth_library.h"
 #include "backends/linux_midi/jack_output.h"
 #include "backends/linux_midi/midi_probe.h"
+#include "backends/linux_midi/soundfont_file.h"
 
 // A channel message that came before the soundfont was loaded.
 struct HeldMessage {
@@ -39,8 +38,9 @@ struct BuiltinSynth {
   fluid_settings_t* settings = nullptr;
   fluid_synth_t* synth = nullptr;
   fluid_audio_driver_t* driver = nullptr;
-  const char* soundFont = nullptr;  // the file the loader reads (one of kSoundFontPaths)
-  std::thread loader;               // reads the soundfont; joined by synthClose
+  const char* soundFont = nullptr;  // the file found (one of kSoundFontPaths)
+  HeldSoundFont* font = nullptr;    // that file, as the synth reads it
+  std::thread loader;               // reads the soundfont; joined once the synth is closed
   // FluidSynth holds its own lock for the whole load: a message sent meanwhile waits in held
   // instead, so that the window's thread never waits on the disk (a player cannot send enough
   // in that time for the list to matter). The lock also orders held messages before every
@@ -112,37 +112,6 @@ std::string audioFailure() {
   return "no audio output: none of PipeWire, PulseAudio, ALSA or JACK took its sound";
 }
 
-// The layout FluidSynth insists on before it reads anything else: "RIFF", the size of the rest
-// of the file, "sfbk", then the LIST chunks INFO, sdta and pdta in that order, each inside the
-// file. Four reads of twelve bytes where a load reads the whole file: the open can still fail on
-// a file that is no soundfont while the load itself goes to another thread.
-bool looksLikeSoundFont(const char* path) {
-  std::FILE* file = std::fopen(path, "rb");
-  if (file == nullptr) return false;
-  struct stat info {};
-  bool whole = fstat(fileno(file), &info) == 0 && S_ISREG(info.st_mode);
-  const auto fileSize = static_cast<uint64_t>(info.st_size);
-  auto chunkAt = [&](uint64_t at, const char* id, const char* type, uint64_t& size) {
-    uint8_t header[12];
-    if (at + sizeof header > fileSize || fseeko(file, static_cast<off_t>(at), SEEK_SET) != 0 ||
-        std::fread(header, 1, sizeof header, file) != sizeof header) {
-      return false;
-    }
-    size = uint64_t{header[4]} | uint64_t{header[5]} << 8 | uint64_t{header[6]} << 16 |
-           uint64_t{header[7]} << 24;
-    return std::memcmp(header, id, 4) == 0 && std::memcmp(header + 8, type, 4) == 0;
-  };
-  uint64_t size = 0;
-  whole = whole && chunkAt(0, "RIFF", "sfbk", size) && size + 8 == fileSize;
-  uint64_t at = 12;
-  for (const char* type : {"INFO", "sdta", "pdta"}) {
-    whole = whole && chunkAt(at, "LIST", type, size) && at + 8 + size <= fileSize;
-    at += 8 + size + (size & 1);
-  }
-  std::fclose(file);
-  return whole;
-}
-
 void playNow(BuiltinSynth& s, const uint8_t* bytes, std::size_t length) {
   const int channel = bytes[0] & 0x0F;
   const int data1 = bytes[1];
@@ -165,10 +134,11 @@ void playNow(BuiltinSynth& s, const uint8_t* bytes, std::size_t length) {
 
 // The loader's thread. Held messages are played in the order sent, notes and their ends alike,
 // so that a key pressed and released during the load sounds briefly instead of hanging or being
-// lost. A soundfont that passed looksLikeSoundFont and fails here leaves the synthesizer silent,
-// which standard error says.
+// lost. A soundfont whose layout looked whole at the open and that fails here leaves the
+// synthesizer silent, which standard error says.
 void loadSoundFont(BuiltinSynth* s) {
-  const bool loaded = s->fluid->fluid_synth_sfload(s->synth, s->soundFont, 1) != FLUID_FAILED;
+  const bool loaded = readSoundFontLayout(*s->font) &&
+                      s->fluid->fluid_synth_sfload(s->synth, heldSoundFontName(*s->font), 1) != FLUID_FAILED;
   if (!loaded) {
     std::fprintf(stderr,
                  "plinkett: the built-in synthesizer stays silent: the soundfont %s cannot be "
@@ -181,6 +151,15 @@ void loadSoundFont(BuiltinSynth* s) {
   s->held.clear();
   s->held.shrink_to_fit();
   s->loadEnded = true;
+}
+
+// Everything of the synthesizer but its audio driver, once its load has ended.
+void destroySynth(BuiltinSynth* s) {
+  if (s->loader.joinable()) s->loader.join();
+  if (s->synth != nullptr) s->fluid->delete_fluid_synth(s->synth);
+  s->fluid->delete_fluid_settings(s->settings);
+  releaseSoundFont(s->font);
+  delete s;
 }
 
 }  // namespace
@@ -198,7 +177,8 @@ BuiltinSynth* synthOpen() {
     reportWhy("no General MIDI soundfont (looked for " + soundFontPlaces() + ")");
     return nullptr;
   }
-  if (!looksLikeSoundFont(soundFont)) {
+  HeldSoundFont* font = holdSoundFont(soundFont);
+  if (font == nullptr) {
     reportWhy(std::string("the soundfont ") + soundFont + " cannot be loaded");
     return nullptr;
   }
@@ -206,14 +186,17 @@ BuiltinSynth* synthOpen() {
   const FluidSynthLibrary* fluid = loadFluidSynth(why);
   if (fluid == nullptr) {
     reportWhy("FluidSynth cannot be loaded (" + why + ")");
+    releaseSoundFont(font);
     return nullptr;
   }
   auto* s = new BuiltinSynth;
   s->fluid = fluid;
   s->soundFont = soundFont;
+  s->font = font;
   s->settings = fluid->new_fluid_settings();
   if (s->settings == nullptr) {
     reportWhy("out of memory");
+    releaseSoundFont(font);
     delete s;
     return nullptr;
   }
@@ -225,11 +208,16 @@ BuiltinSynth* synthOpen() {
   fluid->fluid_settings_setint(s->settings, "synth.lock-memory", 0);
   fluid->fluid_settings_setint(s->settings, "synth.dynamic-sample-loading", 1);
   s->synth = fluid->new_fluid_synth(s->settings);
-  if (s->synth == nullptr) {
+  fluid_sfloader_t* loader = s->synth != nullptr ? fluid->new_fluid_defsfloader(s->settings) : nullptr;
+  if (loader == nullptr) {
     reportWhy("FluidSynth cannot make a synthesizer");
     synthClose(s);
     return nullptr;
   }
+  // Tried before FluidSynth's own loader, which would open the file by its name at each need.
+  fluid->fluid_sfloader_set_callbacks(loader, soundFontOpen, soundFontRead, soundFontSeek, soundFontTell,
+                                      soundFontClose);
+  fluid->fluid_synth_add_sfloader(s->synth, loader);
   // Audio before the soundfont: a missing output fails the open, and until the load ends the
   // output plays silence.
   setUpAudio(*s);
@@ -260,11 +248,16 @@ void synthPlay(BuiltinSynth& s, const uint8_t* bytes, std::size_t length) {
 
 void synthClose(BuiltinSynth* s) {
   if (s == nullptr) return;
-  // FluidSynth cannot give up a load half done: the close waits for its end.
-  if (s->loader.joinable()) s->loader.join();
-  // The driver pulls samples from the synth on its own thread: stop it first.
+  // The driver pulls samples from the synth on its own thread: stop it first. That never waits
+  // on a load, and the device is silent from here on.
   if (s->driver != nullptr) s->fluid->delete_fluid_audio_driver(s->driver);
-  if (s->synth != nullptr) s->fluid->delete_fluid_synth(s->synth);
-  s->fluid->delete_fluid_settings(s->settings);
-  delete s;
+  s->driver = nullptr;
+  // FluidSynth cannot give up a load half done, and letting go of a soundfont of many presets
+  // takes as long again: both end on a thread of their own, which neither the window nor the
+  // process's end waits for.
+  try {
+    std::thread(destroySynth, s).detach();
+  } catch (const std::system_error&) {
+    destroySynth(s);
+  }
 }

@@ -17,4 +17,6 @@ const char* findSoundFont();
 BuiltinSynth* synthOpen();
 // Plays one decoded channel message; other messages are ignored.
 void synthPlay(BuiltinSynth& synth, const uint8_t* bytes, std::size_t length);
+// Silent at once; what FluidSynth has still to do (a load under way, letting go of the
+// soundfont) ends on a thread of its own, which nothing waits for.
 void synthClose(BuiltinSynth* synth);

@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QTimer>
 #include <QVariant>
 #include <vector>
@@ -47,6 +48,18 @@ void giveKeysBackWhenClosed(QMenu* menu) {
   });
 }
 
+// Qt lays out a menu taller than the screen in columns side by side, and a couple of hundred MIDI
+// destinations run off the screen's edge that way: the Devices menu scrolls instead, one column
+// with arrows, so that every item stays in reach of the mouse and the keyboard.
+class ScrollingMenuStyle : public QProxyStyle {
+ public:
+  int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                QStyleHintReturn* returned) const override {
+    if (hint == QStyle::SH_Menu_Scrollable) return 1;
+    return QProxyStyle::styleHint(hint, option, widget, returned);
+  }
+};
+
 }  // namespace
 
 void buildMenuBar(QMainWindow& window) {
@@ -59,6 +72,9 @@ void buildMenuBar(QMainWindow& window) {
         QMenu* menu = parent == nullptr ? window.menuBar()->addMenu(e.text) : parent->addMenu(e.text);
         if (e.devicesPopup) {
           frontEnd().devicesMenu = menu;
+          auto* style = new ScrollingMenuStyle;
+          style->setParent(menu);
+          menu->setStyle(style);
           // Destinations come and go while the program runs: the core counts them again.
           QObject::connect(menu, &QMenu::aboutToShow, [] { onDevicesMenuOpening(); });
         }
