@@ -427,7 +427,7 @@ Font fontCreate(int32_t height, int32_t width, int32_t weight) {
   Font f = gWorld.nextFont++;
   fake::log([&] { return "fontCreate " + fake::num(height) + " " + fake::num(width) + " " + fake::num(weight); });
   gWorld.liveFonts.insert(f);
-  gWorld.fontSizes[f] = TextSize{width, height};
+  gWorld.fontSizes[f] = TextSize{static_cast<int32_t>(width * gScript.fontScale), static_cast<int32_t>(height * gScript.fontScale)};
   return f;
 }
 
