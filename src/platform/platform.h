@@ -191,6 +191,11 @@ std::size_t executablePath(char* buffer, std::size_t capacity);
 // the executable's own path on Windows, a file name inside the user's configuration folder on
 // Linux. Same contract as executablePath.
 std::size_t settingsBasePath(char* buffer, std::size_t capacity);
+// A path whose directory part holds settings to start from while the settings folder has none
+// yet: on Windows the executable's own folder when the settings live elsewhere because that
+// folder cannot be written, so that settings put beside the program for every user still give the
+// first start. 0 (an empty path) where there is no such folder. Same contract as executablePath.
+std::size_t settingsFallbackBasePath(char* buffer, std::size_t capacity);
 
 // ---- Files (the settings file and its companions) --------------------------------------------
 // The core encodes and decodes the bytes; how a file is read and replaced safely is the

@@ -532,6 +532,10 @@ std::size_t settingsBasePath(char* buffer, std::size_t capacity) {
   return fake::copyCut(base, buffer, capacity);
 }
 
+std::size_t settingsFallbackBasePath(char* buffer, std::size_t capacity) {
+  return fake::copyCut(gScript.settingsFallbackBasePath, buffer, capacity);
+}
+
 // ---- Files -------------------------------------------------------------------------------
 
 std::size_t fileReadSmall(const char* path, uint8_t* buffer, std::size_t capacity) {

@@ -47,6 +47,7 @@ struct Script {
   std::vector<Rect> workAreas{Rect{0, 0, 1920, 1080}};
   std::string executablePath = "C:\\Programs\\Plinkett\\plinkett.exe";
   std::string settingsBasePath;  // empty: same as executablePath
+  std::string settingsFallbackBasePath;  // empty: none
   bool minimised = false;  // windowRect() then reports the minimised rectangle below
   bool failReplace = false;  // fileReplace fails, as on a full disk: the old bytes stay
   bool recordCalls = true;   // false: keep the model only, no call log (fast, for long runs)
