@@ -3,6 +3,7 @@
 #include <initializer_list>
 
 #include "app/app_state.h"
+#include "platform/events.h"
 
 namespace {
 
@@ -53,3 +54,12 @@ void deleteKeyFonts() {
 }
 
 plat::Font selectKeyFont(plat::Surface surface, KeyFontSize size) { return plat::fontSelect(surface, fontOf(size)); }
+
+// The cell is measured in the key font, which the platform made at the old scale: new fonts, a new
+// cell, and the keys placed for it at once, before the window takes its new size.
+void onDisplayScaleChanged() {
+  deleteKeyFonts();
+  measureCharacterCell();
+  applyClientSize(app.geometry.clientWidth, app.geometry.clientHeight);
+  plat::invalidateClient();
+}

@@ -158,6 +158,8 @@ int32_t hitTestKey(const KeyLayout& layout, int32_t x, int32_t y) {
 
 void onFocusLost() { releaseEverythingHeld(); }
 
+void onMenuTakesKeyboard() { releaseEverythingHeld(); }
+
 void onMouseCaptureLost() {
   // Only a capture taken from our own held press matters; any other change is none of ours.
   if (app.input.mouseCaptured == 0) return;

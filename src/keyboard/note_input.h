@@ -1,7 +1,8 @@
 // From key and mouse messages to notes: the note keys, Space (sustain), Enter (all sounding
 // notes off) and Esc (panic), and the left mouse button on the drawn keys. The handlers the
-// front ends call (handleKeyMessage, handleMouseButton, onFocusLost, onMouseCaptureLost) and the
-// key message they fill are declared with the other entry points in platform/events.h.
+// front ends call (handleKeyMessage, handleMouseButton, onFocusLost, onMenuTakesKeyboard,
+// onMouseCaptureLost) and the key message they fill are declared with the other entry points in
+// platform/events.h.
 #pragma once
 
 #include <cstdint>

@@ -98,9 +98,15 @@ void handleKeyMessage(const KeyMessage& message);
 // 16 bits, client pixels.
 void handleMouseButton(bool release, uint32_t position, Modifiers modifiers);
 
-// The window lost the keyboard focus to another window: not to its own menu, and not to one of
-// its own control bars. Ends every note the player can no longer release.
+// The window lost the keyboard focus to another window: not to its own menu (that is
+// onMenuTakesKeyboard), and not to one of its own control bars. Ends every note the player can no
+// longer release.
 void onFocusLost();
+// The window's own menu took the keyboard: the menu bar or one of its popups opened (a click, Alt,
+// F10 or an access key), so the releases of the keys held now go to the menu. Ends what the player
+// can no longer release, as a loss of the focus does. A note ended here is not ended again when
+// its key's release reaches the window after the menu has closed.
+void onMenuTakesKeyboard();
 // The mouse capture was taken away (the platform reports this also when the core let it go; the
 // core tells the two apart).
 void onMouseCaptureLost();
@@ -111,6 +117,12 @@ void onMouseCaptureLost();
 void applyClientSize(uint16_t width, uint16_t height);
 // The client area must be painted: every key is drawn released on the surface of plat::paintBegin.
 void paintKeyboard();
+// The scale of the display under the window changed (the window moved to a monitor of another
+// scale, or the player changed the scale): the key fonts are made anew, which plat::fontCreate
+// does at the new scale, the character cell is measured again, and the keys are placed in the
+// client area as it is and repainted. The front end then gives the window the size the system
+// suggests for the new scale, whose size pass places them again.
+void onDisplayScaleChanged();
 
 // ---- Menu commands ---------------------------------------------------------------------------
 

@@ -96,6 +96,7 @@ void windowDestroy();
 void windowClose();
 // Ends the event loop once control returns to it, with this exit code.
 void postQuit(int32_t exitCode);
+// The height of a one-line menu bar at the window's scale.
 int32_t menuBarHeight();
 // Marks the whole client area for repainting, erased to the background colour first.
 void invalidateClient();
@@ -130,11 +131,17 @@ void surfaceRelease(Surface surface);
 Surface paintBegin();
 void paintEnd(Surface surface);
 
-// A proportional sans-serif font: height is the cell height, width the average character width.
+// A proportional sans-serif font: height is the cell height, width the average character width,
+// both in the units of the default interface font's cell (textExtent on a fresh surface). A
+// platform that shows its display at a scale makes the font at that scale, so that text in it
+// measures in the surface's own pixels and the keys grow with the scale.
 Font fontCreate(int32_t height, int32_t width, int32_t weight);
 // Returns the font that was selected before.
 Font fontSelect(Surface surface, Font font);
 void fontDelete(Font font);
+// In a font of fontCreate, in the surface's pixels. In the default interface font of a fresh
+// surface, as the display shows it unscaled: the cell the key fonts are made from is the same at
+// every scale.
 TextSize textExtent(Surface surface, const char* text);
 void fillRect(Surface surface, const Rect& rect, Brush brush);
 // A one-pixel line along the inside of rect.
@@ -184,6 +191,11 @@ std::size_t executablePath(char* buffer, std::size_t capacity);
 // the executable's own path on Windows, a file name inside the user's configuration folder on
 // Linux. Same contract as executablePath.
 std::size_t settingsBasePath(char* buffer, std::size_t capacity);
+// A path whose directory part holds settings to start from while the settings folder has none
+// yet: on Windows the executable's own folder when the settings live elsewhere because that
+// folder cannot be written, so that settings put beside the program for every user still give the
+// first start. 0 (an empty path) where there is no such folder. Same contract as executablePath.
+std::size_t settingsFallbackBasePath(char* buffer, std::size_t capacity);
 
 // ---- Files (the settings file and its companions) --------------------------------------------
 // The core encodes and decodes the bytes; how a file is read and replaced safely is the

@@ -49,11 +49,11 @@ bool decodeDeviceName(const uint8_t* bytes, std::size_t size, int32_t& deviceId,
   return true;
 }
 
-void loadDeviceName() {
+void loadDeviceName(const char* path) {
   app.midi.deviceName[0] = '\0';
-  if (app.shell.deviceNamePath[0] == '\0') return;
+  if (path[0] == '\0') return;
   uint8_t bytes[kDeviceNameFileRoom];
-  const std::size_t n = plat::fileReadSmall(app.shell.deviceNamePath, bytes, sizeof bytes);
+  const std::size_t n = plat::fileReadSmall(path, bytes, sizeof bytes);
   int32_t id = 0;
   char name[32];
   if (decodeDeviceName(bytes, n, id, name) && id == app.settings.savedDeviceId) {

@@ -20,8 +20,9 @@ std::size_t encodeDeviceName(int32_t deviceId, const char* name, uint8_t (&bytes
 // damaged or foreign file gives false, and the device counts by its number alone.
 bool decodeDeviceName(const uint8_t* bytes, std::size_t size, int32_t& deviceId, char (&name)[32]);
 
-// Part of loading the settings: the name into app.midi.deviceName when the companion is whole and
-// belongs to the savedDeviceId just read; otherwise the name stays empty.
-void loadDeviceName();
+// Part of loading the settings: the name into app.midi.deviceName when the companion at path (the
+// one beside the settings file just read) is whole and belongs to the savedDeviceId read from
+// it; otherwise the name stays empty.
+void loadDeviceName(const char* path);
 // Part of saving the settings, once the settings file is in place: the id it saved and the name.
 void saveDeviceName();

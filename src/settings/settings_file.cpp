@@ -98,12 +98,34 @@ void decodeSettings(const uint8_t* bytes, std::size_t size, PersistedSettings& s
   visitFields(s, [&](auto& field) { readField(r, field); });
 }
 
+namespace {
+
+// False when there is no settings file to read there (or an empty one).
+bool loadSettingsFrom(const char* settingsFile, const char* deviceNameFile) {
+  uint8_t bytes[kSettingsFileSize];  // anything past 64 bytes is ignored
+  std::size_t n = plat::fileReadSmall(settingsFile, bytes, sizeof bytes);
+  if (n == 0) return false;
+  decodeSettings(bytes, n, app.settings);
+  loadDeviceName(deviceNameFile);
+  return true;
+}
+
+}  // namespace
+
 void loadSettings() {
   if (app.shell.settingsPath[0] == '\0') return;
-  uint8_t bytes[kSettingsFileSize];  // anything past 64 bytes is ignored
-  std::size_t n = plat::fileReadSmall(app.shell.settingsPath, bytes, sizeof bytes);
-  decodeSettings(bytes, n, app.settings);
-  loadDeviceName();
+  if (loadSettingsFrom(app.shell.settingsPath, app.shell.deviceNamePath)) return;
+  // Nothing saved where the settings live yet: the files of the fallback folder, if any, give the
+  // first start; the save goes to the settings folder all the same.
+  char base[kBasePathRoom];
+  const std::size_t length = plat::settingsFallbackBasePath(base, sizeof base);
+  if (length == 0 || length + 1 >= sizeof base) return;
+  char settingsFile[sizeof app.shell.settingsPath];
+  char deviceNameFile[sizeof app.shell.deviceNamePath];
+  if (buildSettingsPath(base, settingsFile, sizeof settingsFile) &&
+      buildPathBeside(base, text::kDeviceNameFileName, deviceNameFile, sizeof deviceNameFile)) {
+    loadSettingsFrom(settingsFile, deviceNameFile);
+  }
 }
 
 void saveSettings() {

@@ -1,11 +1,13 @@
 // The character cell and key fonts, one key drawn as platform operations, and the paint.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
 #include "app/app_state.h"
 #include "display/key_drawing.h"
+#include "display/key_fonts.h"
 #include "display/zoom.h"
 #include "display/key_geometry.h"
 #include "display_fixture.h"
@@ -49,6 +51,26 @@ TEST_F(Drawing, CharacterCellAndFontsComeFromTheSystemCell) {
   fake::clearLog();
   deleteKeyFonts();  // a second call (an early shutdown after a full one) deletes nothing twice
   EXPECT_TRUE(fake::callsOf("fontDelete").empty());
+}
+
+TEST_F(Drawing, AScaleChangeMakesTheFontsAnewAndPlacesTheKeysForTheNewCell) {
+  measureCharacterCell();
+  applyClientSize(400, 300);
+  const std::set<plat::Font> before = fake::world().liveFonts;
+  fake::script().fontScale = 1.5;
+  fake::clearLog();
+  onDisplayScaleChanged();
+  // The same sizes are asked for: the platform makes them at its scale.
+  EXPECT_EQ(fake::callsOf("fontCreate"), (Lines{"fontCreate 12 3 400", "fontCreate 16 5 700", "fontCreate 24 7 700"}));
+  EXPECT_EQ(fake::world().liveFonts.size(), 3u);
+  for (plat::Font font : before) EXPECT_EQ(fake::world().liveFonts.count(font), 0u) << "font " << font << " left behind";
+  // The normal key font, 5 x 16 made at 7 x 24, measures "M" as 15 x 24.
+  EXPECT_EQ(app.geometry.charWidth, 15);
+  EXPECT_EQ(app.geometry.charHeight, 24);
+  // Centred for the new cell at once: (400 - 26 * 2.0 * 15 * 0.5) * 0.5 and 300 / 2 - 2.0 * 24.
+  EXPECT_EQ(app.geometry.originX, 5);
+  EXPECT_EQ(app.geometry.originY, 102);
+  EXPECT_EQ(fake::callsOf("invalidateClient").size(), 1u);
 }
 
 TEST_F(Drawing, LabelFontFollowsTheExactZoom) {

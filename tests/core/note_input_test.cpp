@@ -438,6 +438,19 @@ TEST_F(NoteInput, FocusLossWithoutPedalOrPortSendsNothing) {
   EXPECT_EQ(app.input.panicLatch, 0);
 }
 
+TEST_F(NoteInput, AMenuTakingTheKeyboardEndsEachHeldNoteOnceAndLiftsThePedal) {
+  press(kScanQ);
+  pressVk(vk::kSpace, kScanSpace);
+  fake::clearLog();
+  onMenuTakesKeyboard();
+  EXPECT_EQ(fake::sentTriples(), (Triples{"80 37 40", "B0 40 00"}));
+  // Another menu opened from the first, then Q's release once the menus have closed: nothing more.
+  fake::clearLog();
+  onMenuTakesKeyboard();
+  release(kScanQ);
+  EXPECT_TRUE(fake::sentTriples().empty());
+}
+
 TEST_F(NoteInput, CaptureLossCountsOnlyWhileOurPressHoldsIt) {
   press(kScanQ);
   fake::clearLog();

@@ -141,6 +141,28 @@ TEST_F(SettingsFile, NothingIsWrittenAfterAnEarlyEndOrAFailedReplace) {
   EXPECT_EQ(file(), kKnownFile);
 }
 
+TEST_F(SettingsFile, AFallbackFolderGivesTheFirstStartAndTheSaveStaysInTheSettingsFolder) {
+  const std::string fallback = "C:\\Program Files\\Plinkett\\";
+  fake::script().settingsFallbackBasePath = fallback + "plinkett.exe";
+  fake::world().files[fallback + "PLINKETT.SET"] = kKnownFile;
+  const std::string name = "7\nR&B Synth\n";
+  fake::world().files[fallback + "PLINKETT.DEV"] = Bytes(name.begin(), name.end());
+  loadSettings();
+  EXPECT_EQ(app.settings.velocity, 99);
+  EXPECT_STREQ(app.midi.deviceName, "R&B Synth") << "the name beside the settings read";
+
+  app.shell.startupComplete = 1;
+  app.midi.currentDeviceId = 7;
+  app.settings.velocity = 50;
+  saveSettings();
+  ASSERT_TRUE(fileExists());
+  EXPECT_EQ(fake::world().files[fallback + "PLINKETT.SET"], kKnownFile) << "the fallback's file is left as it was";
+  // From now on the settings folder's own file counts.
+  app.settings = PersistedSettings{};
+  loadSettings();
+  EXPECT_EQ(app.settings.velocity, 50);
+}
+
 TEST_F(SettingsFile, ALongBasePathNeverNamesAnotherFolder) {
   // Cutting a base longer than the buffer would find a parent folder's separator instead.
   const std::string parent = "/" + std::string(200, 'p');

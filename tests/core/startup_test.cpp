@@ -68,6 +68,7 @@ TEST_F(Startup, FirstStartWithoutSettingsFile) {
 }
 
 TEST_F(Startup, CreationRunsItsStepsInOrder) {
+  writeSettings(PersistedSettings{});
   onCreate();
   std::vector<std::string> calls = fake::world().calls;
   auto at = [&](const std::string& call) { return std::find(calls.begin(), calls.end(), call) - calls.begin(); };

@@ -1317,6 +1317,24 @@ def case_menu_closed_by_escape_gives_keys_back(args):
         s.capture.expect(["90 37 64", "80 37 40"], "Q after a menu was closed with Esc")
 
 
+def case_note_held_through_menu_ends(args):
+    """Q held, Alt+M opens the Midi menu, Q let go while it is open: the note ends once, as the
+    menu takes the keyboard; nothing more when Esc closes the menu, and the next Q plays."""
+    with Session(args, "menu_held") as s:
+        s.open_with_capture_device()
+        s.xdotool("keydown", "q")
+        s.capture.expect(["90 37 64"], "Q held")
+        s.key("alt+m")
+        s.capture.expect(["80 37 40"], "the Midi menu opened while Q was held")
+        s.xdotool("keyup", "q")
+        time.sleep(0.3)
+        s.key("Escape")
+        time.sleep(0.4)
+        s.capture.expect([], "Q let go in the menu, then the menu closed")
+        s.key("q")
+        s.capture.expect(["90 37 64", "80 37 40"], "Q after the menu")
+
+
 def case_command_line_help_and_version(args):
     """--version and --help print and end with 0, with no display and with one that is never
     opened (a display name that names no server)."""

@@ -427,7 +427,7 @@ Font fontCreate(int32_t height, int32_t width, int32_t weight) {
   Font f = gWorld.nextFont++;
   fake::log([&] { return "fontCreate " + fake::num(height) + " " + fake::num(width) + " " + fake::num(weight); });
   gWorld.liveFonts.insert(f);
-  gWorld.fontSizes[f] = TextSize{width, height};
+  gWorld.fontSizes[f] = TextSize{static_cast<int32_t>(width * gScript.fontScale), static_cast<int32_t>(height * gScript.fontScale)};
   return f;
 }
 
@@ -530,6 +530,10 @@ std::size_t executablePath(char* buffer, std::size_t capacity) {
 std::size_t settingsBasePath(char* buffer, std::size_t capacity) {
   const std::string& base = gScript.settingsBasePath.empty() ? gScript.executablePath : gScript.settingsBasePath;
   return fake::copyCut(base, buffer, capacity);
+}
+
+std::size_t settingsFallbackBasePath(char* buffer, std::size_t capacity) {
+  return fake::copyCut(gScript.settingsFallbackBasePath, buffer, capacity);
 }
 
 // ---- Files -------------------------------------------------------------------------------

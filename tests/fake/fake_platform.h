@@ -41,9 +41,13 @@ struct Script {
   // "M" in the default interface font; a created font of width w and height h measures
   // "M" as (2w + 1) x h, so the default cell 10 x 16 gives the normal key cell 11 x 16.
   plat::TextSize systemM{10, 16};
+  // The display's scale: fonts are made this much bigger (truncated), as a scaled display makes
+  // them, while the default interface font keeps its unscaled cell.
+  double fontScale = 1.0;
   std::vector<Rect> workAreas{Rect{0, 0, 1920, 1080}};
   std::string executablePath = "C:\\Programs\\Plinkett\\plinkett.exe";
   std::string settingsBasePath;  // empty: same as executablePath
+  std::string settingsFallbackBasePath;  // empty: none
   bool minimised = false;  // windowRect() then reports the minimised rectangle below
   bool failReplace = false;  // fileReplace fails, as on a full disk: the old bytes stay
   bool recordCalls = true;   // false: keep the model only, no call log (fast, for long runs)

@@ -106,12 +106,10 @@ TEST_F(FrontEnd, MenusBarsAndKeysReachTheCore) {
   QFocusEvent focusOut(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
   QApplication::sendEvent(frontEnd().canvas, &focusOut);
   EXPECT_EQ(app.midi.soundingNotes[55], 0);
-  // Opening our own menu is no loss of the keyboard.
+  // Our own menu bar taking the keyboard ends it too: its release would reach the menu.
   key(QEvent::KeyPress, Qt::Key_Q, 24);
   QFocusEvent toMenu(QEvent::FocusOut, Qt::MenuBarFocusReason);
   QApplication::sendEvent(frontEnd().canvas, &toMenu);
-  EXPECT_EQ(app.midi.soundingNotes[55], 1);
-  key(QEvent::KeyRelease, Qt::Key_Q, 24);
   EXPECT_EQ(app.midi.soundingNotes[55], 0);
 
   frontEnd().window->close();

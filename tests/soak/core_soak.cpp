@@ -189,8 +189,13 @@ bool oneEvent(Run& run) {
     run.lastEvent = "paint";
     paintKeyboard();
   } else if (kind < 97) {
-    run.lastEvent = "focus lost";
-    onFocusLost();
+    const bool menu = r() % 2 == 0;
+    run.lastEvent = menu ? "menu took the keyboard" : "focus lost";
+    if (menu) {
+      onMenuTakesKeyboard();
+    } else {
+      onFocusLost();
+    }
     run.keysDown.clear();  // their releases go elsewhere now
   } else if (kind < 99) {
     run.lastEvent = "capture lost";

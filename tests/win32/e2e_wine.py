@@ -7,8 +7,9 @@ whose log shows every call the program made.
     e2e_wine.py <case> --program EXE --winmm DLL --probe EXE --artifacts DIR
 
 Run through tests/win32/run_under_wine.sh, which provides DISPLAY, WINEPREFIX and a running Wine
-server. Every wait is bounded; every process a case starts is ended. Exit status 0 = passed,
-1 = failed.
+server. Every wait is bounded; every process a case starts is ended, and every change a case makes
+to the prefix (its scale, %APPDATA%\\Plinkett) is undone. Exit status 0 = passed, 1 = failed,
+77 = skipped (the machine cannot do what the case needs).
 """
 
 import argparse
@@ -22,8 +23,8 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from e2e import (Failure, check, count_pixels, is_white, read_image, read_settings,  # noqa: E402
-                 send_delete_window, settings_bytes, solid_dark_box, stop, SETTINGS_MAGIC)
+from e2e import (Failure, Skip, check, count_pixels, is_white, read_image, read_settings,  # noqa: E402
+                 send_delete_window, settings_bytes, solid_dark_box, stop, SETTINGS_MAGIC, SKIP)
 
 WINDOW_NAME = "Plinkett Freeware"
 MAPPER = 0x7F00          # the recording winmm's handles: the mapper, and device n at 0x7000 + n
@@ -232,6 +233,25 @@ class BellWatch:
         self.x11.XCloseDisplay(self.display)
 
 
+def linux_path_of(s, windows_variable):
+    """Where a folder of the prefix, named by a Windows environment variable, lies on Linux."""
+    value = s.run(["wine", "cmd", "/c", "echo", windows_variable]).stdout.strip()
+    check(value and "%" not in value, f"{windows_variable} is {value!r} in the prefix")
+    path = s.run(["winepath", "-u", value]).stdout.strip()
+    check(path.startswith("/"), f"winepath gave {path!r} for {value}")
+    return path
+
+
+def set_display_scale(s, dpi):
+    """The display's scale as Wine reads it when a program starts; 96 dpi is Wine's own."""
+    key = "HKCU\\Control Panel\\Desktop"
+    if dpi == 96:
+        s.run(["wine", "reg", "delete", key, "/v", "LogPixels", "/f"])
+    else:
+        result = s.run(["wine", "reg", "add", key, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"])
+        check(result.returncode == 0, f"setting LogPixels to {dpi} failed: {result.stderr}")
+
+
 def choose_menu_item(s, access_letter, downs):
     """Opens a menu of the menu bar with its access letter and chooses the item so many rows
     below the first, as a player does from the keyboard."""
@@ -369,11 +389,15 @@ def case_close_saves_beside_the_program(args):
         check(data[36:44] == bytes([1, 0, 0, 0, 1, 0, 0, 0]), f"offsets 36 and 40: {data[36:44].hex()}")
 
 
-def case_euro_folder_saves(args):
-    """In a folder named "€uro": the device switched off, then File > Exit: the settings file is
-    written there, recording the mapper (-1) closed (0); nothing is sent after the switch-off."""
-    with Session(args, "euro", folder="€uro") as s:
-        s.open_window()
+def case_non_ansi_folder_reads_and_saves(args):
+    """In a folder named in Cyrillic and with a euro sign (outside the ANSI code page): the
+    settings file there is read (Q plays at its velocity); the device switched off, then File >
+    Exit: the file is written there, recording the mapper (-1) closed (0); nothing is sent after
+    the switch-off."""
+    with Session(args, "nonansi", folder="\u0401\u043b\u043a\u0430 \u20acuro") as s:
+        s.open_window(settings_bytes(-1, velocity=90))
+        s.xdotool("key", "q")
+        s.expect([note(0x90, 0x37, 90), Q_OFF], "Q at the velocity of the settings file")
         choose_menu_item(s, "d", 0)  # Devices > Active: closes the port
         s.expect(ALL_NOTES_OFF, "switching the device off")
         s.xdotool("key", "alt+f")
@@ -382,7 +406,93 @@ def case_euro_folder_saves(args):
         s.wait_exit("File > Exit")
         s.expect([], "after the device was switched off")
         saved = read_settings(s.settings_path)
-        check(saved["savedDeviceId"] == -1 and saved["openAtStart"] == 0, f"saved {saved}")
+        check((saved["savedDeviceId"], saved["openAtStart"], saved["velocity"]) == (-1, 0, 90), f"saved {saved}")
+
+
+def case_read_only_folder_keeps_settings(args):
+    """plinkett.exe in a folder that cannot be written (a read-only mount) with settings put beside
+    it, as an administrator would: they give the first start; a changed velocity is kept in
+    %APPDATA%\\Plinkett across a restart, and the file beside the program stays as it was."""
+    with Session(args, "readonly") as s:
+        roaming = os.path.join(linux_path_of(s, "%APPDATA%"), "Plinkett")
+        shutil.rmtree(roaming, ignore_errors=True)
+        beside = settings_bytes(-1, velocity=90)
+        with open(s.settings_path, "wb") as f:
+            f.write(beside)
+        mounted = subprocess.run(["mount", "--bind", s.folder, s.folder], capture_output=True, text=True)
+        if mounted.returncode != 0:
+            print(f"SKIP: cannot mount a folder here: {mounted.stderr.strip()}")
+            raise Skip()
+        try:
+            subprocess.run(["mount", "-o", "remount,ro,bind", s.folder], check=True, capture_output=True)
+            for start, velocity in (("first start", 90), ("restart", 98)):
+                s.open_window()
+                s.xdotool("key", "q")
+                s.expect([note(0x90, 0x37, velocity), Q_OFF], f"Q at the {start}")
+                if start == "first start":
+                    s.xdotool("key", "KP_Add")
+                s.close_window()
+                s.expect(ALL_NOTES_OFF, f"closing after the {start}")
+                saved = read_settings(os.path.join(roaming, "PLINKETT.SET"))
+                check(saved["velocity"] == 98, f"saved in %APPDATA%\\Plinkett: {saved}")
+            with open(s.settings_path, "rb") as f:
+                check(f.read() == beside, "the settings beside the program changed")
+        finally:
+            subprocess.run(["umount", s.folder], capture_output=True)
+            shutil.rmtree(roaming, ignore_errors=True)
+
+
+def case_scale_of_150_percent(args):
+    """The display at 144 dpi against 96 (Wine's LogPixels): Window > Default Size and a key drawn
+    pressed are 1.5 times as big (both pictures kept), and the zoom saved stays the player's 2.0."""
+    sizes = {}
+    for dpi in (96, 144):
+        with Session(args, f"scale{dpi}") as s:
+            try:
+                set_display_scale(s, dpi)
+                s.open_window()
+                s.xdotool("key", "alt+w")
+                time.sleep(0.3)
+                s.xdotool("key", "d")  # Default Size
+                time.sleep(0.5)
+                (left, top, right, bottom), _ = s.geometry()
+                s.xdotool("keydown", "q")
+                s.expect([Q_ON], "Q held")
+                time.sleep(0.3)
+                path, image = s.screenshot(f"wine-scale-{dpi}.png")
+                s.xdotool("keyup", "q")
+                s.expect([Q_OFF], "Q let go")
+                box = solid_dark_box(image)
+                check(box is not None, f"no key drawn pressed in {path}")
+                s.close_window()
+                check(read_settings(s.settings_path)["zoom"] == 2.0, f"the zoom saved at {dpi} dpi")
+            finally:
+                set_display_scale(s, 96)
+        sizes[dpi] = {"window width": right - left, "window height": bottom - top,
+                      "key width": box[2] - box[0] + 2, "key height": box[3] - box[1] + 2}
+    for name, small in sizes[96].items():
+        ratio = sizes[144][name] / small
+        print(f"{name}: {small} at 96 dpi, {sizes[144][name]} at 144 dpi, {ratio:.3f} times")
+        check(1.4 <= ratio <= 1.6, f"the {name} grew {ratio:.3f} times, not 1.5")
+
+
+def case_note_held_through_menu_ends(args):
+    """Q held, Alt+F opens the File menu, Q let go while it is open: the note ends once, as the
+    menu takes the keyboard; nothing more when the menu is closed, and the next Q plays."""
+    with Session(args, "menuheld") as s:
+        s.open_window()
+        s.xdotool("keydown", "q")
+        s.expect([Q_ON], "Q held")
+        s.xdotool("key", "alt+f")
+        s.expect([Q_OFF], "the File menu opened while Q was held")
+        s.xdotool("keyup", "q")
+        time.sleep(0.2)
+        s.xdotool("key", "Escape")
+        s.xdotool("key", "Escape")  # the first closes the popup, the second leaves the menu bar
+        s.expect([], "Q let go in the menu, then the menu closed")
+        s.xdotool("key", "q")
+        s.expect([Q_ON, Q_OFF], "Q after the menu")
+        s.close_window()
 
 
 CASES = {name[len("case_"):]: fn for name, fn in globals().items() if name.startswith("case_")}
@@ -403,6 +513,8 @@ def main():
             return 1
     try:
         CASES[args.case](args)
+    except Skip:
+        return SKIP
     except Failure as failure:
         print(f"FAIL {args.case}: {failure}")
         return 1

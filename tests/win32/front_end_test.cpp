@@ -3,6 +3,7 @@
 #include <windows.h>
 // after windows.h, which it builds on
 #include <commctrl.h>
+#include <imm.h>
 
 #include <fstream>
 #include <iterator>
@@ -65,15 +66,28 @@ TEST_F(Win32Test, TheMenuBarIsTheResourceWithTheDevicesOfWinmmAppended) {
   EXPECT_EQ(renderMenu(GetMenu(frontEnd().window), 0), golden);
 }
 
-TEST_F(Win32Test, ADeviceNameIsShownAsItIsAndTheMapperIsAskedForByItsUnsignedId) {
-  SetEnvironmentVariableA("PLINKETT_WINMM_NAMES", "Mapper & Co;R&B Synth");
+std::wstring menuText(int32_t commandId) {
+  wchar_t text[64] = L"";
+  GetMenuStringW(GetMenu(frontEnd().window), static_cast<UINT>(commandId), text, 64, MF_BYCOMMAND);
+  return text;
+}
+
+TEST_F(Win32Test, ADeviceNameIsShownAsItIsInAnyScriptAndTheMapperIsAskedForByItsUnsignedId) {
+  // "R&B Синт", and a name of 31 Cyrillic letters, more than the core keeps of a name.
+  const std::wstring russian = L"R&B \u0421\u0438\u043D\u0442";
+  const std::wstring longName(31, L'\u0416');
+  SetEnvironmentVariableW(L"PLINKETT_WINMM_NAMES", (L"Mapper & Co;" + russian + L";" + longName).c_str());
   start();
-  char text[64] = "";
-  GetMenuStringA(GetMenu(frontEnd().window), cmd::kMapperDevice, text, sizeof text, MF_BYCOMMAND);
-  EXPECT_STREQ(text, "Mapper && Co");
-  GetMenuStringA(GetMenu(frontEnd().window), cmd::kFirstDevice, text, sizeof text, MF_BYCOMMAND);
-  EXPECT_STREQ(text, "R&&B Synth");
-  EXPECT_EQ(midiCalls().at(1), "midiOutGetDevCapsA 0xFFFFFFFF 52 -> 0 \"Mapper & Co\"");
+  EXPECT_EQ(menuText(cmd::kMapperDevice), L"Mapper && Co");
+  EXPECT_EQ(menuText(cmd::kFirstDevice), L"R&&B \u0421\u0438\u043D\u0442");
+  // Cut where the core's room ends, at a whole letter: none is shown half.
+  const std::wstring cut = menuText(cmd::kFirstDevice + 1);
+  EXPECT_FALSE(cut.empty());
+  EXPECT_EQ(cut, longName.substr(0, cut.size()));
+  EXPECT_EQ(midiCalls().at(1), "midiOutGetDevCapsW 0xFFFFFFFF 84 -> 0 \"Mapper & Co\"");
+  // Chosen, the device is remembered by its name as the system gives it.
+  send(WM_COMMAND, cmd::kFirstDevice);
+  EXPECT_EQ(std::string(app.midi.deviceName), "R&B \xD0\xA1\xD0\xB8\xD0\xBD\xD1\x82");
 }
 
 std::vector<std::string> itemTexts(HMENU menu) {
@@ -150,6 +164,42 @@ TEST_F(Win32Test, TheFocusMovingToOurBarKeepsNotesAndLeavingTheWindowEndsThem) {
   SetFocus(other);
   EXPECT_EQ(sentWords().back(), kQOff);
   DestroyWindow(other);
+}
+
+TEST_F(Win32Test, AMenuTakingTheKeyboardEndsTheHeldNoteOnce) {
+  start();
+  SetFocus(frontEnd().window);
+  send(WM_KEYDOWN, 'Q', kQDown);
+  const std::size_t held = sentWords().size();
+  send(WM_ENTERMENULOOP, FALSE);  // Alt+F, F10 or a click on the menu bar
+  EXPECT_EQ(wordsSince(held), std::vector<uint32_t>{kQOff});
+  send(WM_EXITMENULOOP, FALSE);
+  send(WM_KEYUP, 'Q', kQUp);  // let go after the menu closed
+  EXPECT_EQ(wordsSince(held).size(), 1u) << "the note ended once";
+}
+
+TEST_F(Win32Test, TheKeyboardWindowHasNoInputMethod) {
+  start();
+  EXPECT_EQ(ImmGetContext(frontEnd().window), nullptr);
+}
+
+TEST_F(Win32Test, AScaleChangeMakesTheKeysGrowAndTakesTheSuggestedRectangle) {
+  start();
+  const int32_t cellHeight = app.geometry.charHeight;
+  LOGFONTW before{};
+  GetObjectW(reinterpret_cast<HFONT>(app.fonts.normal), sizeof before, &before);
+  const int32_t menuHeight = plat::menuBarHeight();
+  RECT suggested{40, 50, 700, 420};
+  send(WM_DPICHANGED, MAKEWPARAM(144, 144), reinterpret_cast<LPARAM>(&suggested));
+  LOGFONTW after{};
+  ASSERT_EQ(GetObjectW(reinterpret_cast<HFONT>(app.fonts.normal), sizeof after, &after), static_cast<int>(sizeof after));
+  EXPECT_EQ(after.lfHeight * 2, before.lfHeight * 3);
+  EXPECT_NEAR(app.geometry.charHeight, cellHeight * 1.5, 1.0);
+  EXPECT_GT(plat::menuBarHeight(), menuHeight);
+  EXPECT_EQ(plat::windowRect(), (Rect{40, 50, 700, 420}));
+  RECT client{};
+  GetClientRect(frontEnd().window, &client);
+  EXPECT_EQ(app.geometry.clientWidth, client.right) << "the keys placed for the new size";
 }
 
 TEST_F(Win32Test, ACaptureTakenAwayEndsTheMouseNote) {

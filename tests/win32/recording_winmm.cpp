@@ -3,15 +3,18 @@
 // each. Put beside the program and load it with WINEDLLOVERRIDES=winmm=n,b.
 //   PLINKETT_WINMM_LOG    the log (default: winmm_calls.log beside this DLL)
 //   PLINKETT_WINMM_NAMES  "mapper;device 0;device 1;..." (default "MIDI Mapper;Synth 0;Synth 1"): an
-//                         empty first name means no mapper, no names after it no device
+//                         empty first name means no mapper, no names after it no device; the log
+//                         writes names in UTF-8
 // Both are read at every call, so a test may change them while it runs.
 #define _WINMM_  // our own definitions, not imports
 #include <windows.h>
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <cwchar>
 #include <string>
 #include <vector>
 
@@ -28,15 +31,27 @@ std::string environment(const char* name, const char* fallback) {
   return n == 0 || n >= sizeof value ? std::string(fallback) : std::string(value, n);
 }
 
-std::vector<std::string> names() {
-  std::vector<std::string> out(1);
-  for (char c : environment("PLINKETT_WINMM_NAMES", "MIDI Mapper;Synth 0;Synth 1")) {
-    if (c == ';') {
+// Device names are read wide, so a name in any script reaches the program as the system has it.
+std::vector<std::wstring> names() {
+  wchar_t value[1024];
+  const DWORD n = GetEnvironmentVariableW(L"PLINKETT_WINMM_NAMES", value, 1024);
+  const std::wstring all = n == 0 || n >= 1024 ? std::wstring(L"MIDI Mapper;Synth 0;Synth 1") : std::wstring(value, n);
+  std::vector<std::wstring> out(1);
+  for (wchar_t c : all) {
+    if (c == L';') {
       out.emplace_back();
     } else {
       out.back() += c;
     }
   }
+  return out;
+}
+
+std::string utf8(const std::wstring& wide) {
+  std::string out(wide.size() * 3 + 1, '\0');
+  const int n = WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), static_cast<int>(wide.size()), out.data(),
+                                    static_cast<int>(out.size()), nullptr, nullptr);
+  out.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
   return out;
 }
 
@@ -90,10 +105,10 @@ UINT WINAPI midiOutGetNumDevs(void) {
 
 // The mapper is MIDI_MAPPER, (UINT)-1, which a 64-bit caller passes zero-extended; a
 // sign-extended -1 names no device here, as it names none in Windows' own library.
-MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR id, LPMIDIOUTCAPSA caps, UINT size) {
+MMRESULT WINAPI midiOutGetDevCapsW(UINT_PTR id, LPMIDIOUTCAPSW caps, UINT size) {
   MMRESULT result = MMSYSERR_BADDEVICEID;
-  std::string name;
-  const std::vector<std::string> all = names();
+  std::wstring name;
+  const std::vector<std::wstring> all = names();
   if (caps == nullptr) {
     result = MMSYSERR_INVALPARAM;
   } else if (id == static_cast<UINT_PTR>(MIDI_MAPPER) && mapperPresent()) {
@@ -104,14 +119,17 @@ MMRESULT WINAPI midiOutGetDevCapsA(UINT_PTR id, LPMIDIOUTCAPSA caps, UINT size) 
     result = MMSYSERR_NOERROR;
   }
   if (result == MMSYSERR_NOERROR) {
-    MIDIOUTCAPSA c{};
+    MIDIOUTCAPSW c{};
     c.wMid = 0xFFFF;
     c.wTechnology = id == static_cast<UINT_PTR>(MIDI_MAPPER) ? MOD_MAPPER : MOD_MIDIPORT;
     c.wChannelMask = 0xFFFF;
-    std::strncpy(c.szPname, name.c_str(), sizeof c.szPname - 1);
+    // As the system does it: the name cut to the field, terminated.
+    name.resize(std::min<std::size_t>(name.size(), MAXPNAMELEN - 1));
+    std::wmemcpy(c.szPname, name.c_str(), name.size());
     std::memcpy(caps, &c, size < sizeof c ? size : sizeof c);
   }
-  record("midiOutGetDevCapsA 0x%llX %u -> %u \"%s\"", static_cast<unsigned long long>(id), size, result, name.c_str());
+  record("midiOutGetDevCapsW 0x%llX %u -> %u \"%s\"", static_cast<unsigned long long>(id), size, result,
+         utf8(name).c_str());
   return result;
 }
 

@@ -116,9 +116,14 @@ void KeyboardCanvas::mouseReleaseEvent(QMouseEvent* event) { handleButton(event,
 void KeyboardCanvas::focusOutEvent(QFocusEvent* event) {
   QWidget::focusOutEvent(event);
   keysDown_.reset();  // their releases go to whoever has the keyboard now
-  // Opening our own menu is not a loss of the keyboard: the player comes straight back.
-  if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::MenuBarFocusReason) return;
-  if (!frontEnd().destroyed) onFocusLost();
+  if (frontEnd().destroyed) return;
+  // Our own menu bar or one of its menus took the keyboard: the player comes straight back, but
+  // the keys let go meanwhile are the menu's.
+  if (event->reason() == Qt::PopupFocusReason || event->reason() == Qt::MenuBarFocusReason) {
+    onMenuTakesKeyboard();
+    return;
+  }
+  onFocusLost();
 }
 
 bool KeyboardCanvas::event(QEvent* event) {

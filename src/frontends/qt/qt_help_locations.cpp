@@ -109,4 +109,7 @@ std::size_t settingsBasePath(char* buffer, std::size_t capacity) {
   return copyBounded(QFile::encodeName(folder + "/plinkett"), buffer, capacity);
 }
 
+// The configuration folder can always be made and written: there is nothing to fall back on.
+std::size_t settingsFallbackBasePath(char* buffer, std::size_t capacity) { return copyBounded(QByteArray(), buffer, capacity); }
+
 }  // namespace plat

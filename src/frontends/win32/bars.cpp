@@ -19,28 +19,29 @@ HWND tipsControl() {
   if (fe.tips == nullptr && fe.window != nullptr) {
     INITCOMMONCONTROLSEX classes{sizeof classes, ICC_BAR_CLASSES};
     InitCommonControlsEx(&classes);
-    fe.tips = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+    fe.tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, fe.window, nullptr,
                               fe.instance, nullptr);
   }
   return fe.tips;
 }
 
-TOOLINFOA toolOf(HWND bar, const char* text) {
-  TOOLINFOA tool{};
-  tool.cbSize = TTTOOLINFOA_V2_SIZE;  // understood by every version of the common controls
+TOOLINFOW toolOf(HWND bar, std::wstring& text) {
+  TOOLINFOW tool{};
+  tool.cbSize = TTTOOLINFOW_V2_SIZE;  // understood by every version of the common controls
   tool.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
   tool.hwnd = frontEnd().window;
   tool.uId = reinterpret_cast<UINT_PTR>(bar);
-  tool.lpszText = const_cast<char*>(text);
+  tool.lpszText = text.data();
   return tool;
 }
 
 void sendTool(UINT message, HWND bar, const char* text) {
   HWND tips = tipsControl();
   if (tips == nullptr || bar == nullptr) return;
-  TOOLINFOA tool = toolOf(bar, text);
-  SendMessageA(tips, message, 0, reinterpret_cast<LPARAM>(&tool));
+  std::wstring wide = wideFromUtf8(text);
+  TOOLINFOW tool = toolOf(bar, wide);
+  SendMessageW(tips, message, 0, reinterpret_cast<LPARAM>(&tool));
 }
 
 }  // namespace
@@ -53,9 +54,9 @@ void barCreate(Bar bar, bool vertical) {
   const DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | (vertical ? SBS_VERT : SBS_HORZ);
   const int id = static_cast<int>(bar);
   // A scroll-bar control starts with the empty range 0..0, thumb at 0.
-  fe.bars[id] = CreateWindowExA(0, "scrollbar", nullptr, style, 0, 0, 0, 0, fe.window,
+  fe.bars[id] = CreateWindowExW(0, L"scrollbar", nullptr, style, 0, 0, 0, 0, fe.window,
                                 reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), fe.instance, nullptr);
-  sendTool(TTM_ADDTOOLA, fe.bars[id], "");
+  sendTool(TTM_ADDTOOLW, fe.bars[id], "");
 }
 
 void barSetRange(Bar bar, int32_t minimum, int32_t maximum, bool redraw) {
@@ -66,7 +67,7 @@ void barSetPosition(Bar bar, int32_t position, bool redraw) {
   if (HWND b = barOf(bar)) SetScrollPos(b, SB_CTL, position, redraw ? TRUE : FALSE);
 }
 
-void barSetTip(Bar bar, const char* text) { sendTool(TTM_UPDATETIPTEXTA, barOf(bar), text); }
+void barSetTip(Bar bar, const char* text) { sendTool(TTM_UPDATETIPTEXTW, barOf(bar), text); }
 
 void barShow(Bar bar, bool visible) {
   if (HWND b = barOf(bar)) ShowWindow(b, visible ? SW_SHOWNORMAL : SW_HIDE);

@@ -1,6 +1,4 @@
 // Drawing on the main window with GDI: a surface is a device context, a font a GDI font.
-#include <cstring>
-
 #include "frontends/win32/win32_front_end.h"
 
 namespace {
@@ -41,17 +39,21 @@ void paintEnd(Surface surface) {
   if (fe.window != nullptr && surface != 0) EndPaint(fe.window, &fe.paint);
 }
 
+// At the monitor's scale: the sizes are in the units of the default font's cell.
 Font fontCreate(int32_t height, int32_t width, int32_t weight) {
-  LOGFONTA lf{};  // no escapement, not italic, underlined or struck out, empty face name
-  lf.lfHeight = height;  // positive: a cell height
-  lf.lfWidth = width;
+  const Win32FrontEnd& fe = frontEnd();
+  const int scale = static_cast<int>(fe.dpi);
+  const int cellScale = static_cast<int>(fe.cellDpi);
+  LOGFONTW lf{};  // no escapement, not italic, underlined or struck out, empty face name
+  lf.lfHeight = MulDiv(height, scale, cellScale);  // positive: a cell height
+  lf.lfWidth = MulDiv(width, scale, cellScale);
   lf.lfWeight = weight;
   lf.lfCharSet = ANSI_CHARSET;
   lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
   lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
   lf.lfQuality = DEFAULT_QUALITY;
   lf.lfPitchAndFamily = kProportionalSansSerif;
-  return reinterpret_cast<Font>(CreateFontIndirectA(&lf));
+  return reinterpret_cast<Font>(CreateFontIndirectW(&lf));
 }
 
 Font fontSelect(Surface surface, Font font) {
@@ -63,9 +65,18 @@ void fontDelete(Font font) {
   if (font != 0) DeleteObject(fontOf(font));
 }
 
+// A fresh surface carries the stock system font: its cell is taken unscaled, so that fonts made
+// from it grow with the monitor's scale alone.
 TextSize textExtent(Surface surface, const char* text) {
+  if (surface == 0) return TextSize{0, 0};
+  HDC dc = dcOf(surface);
+  const std::wstring wide = wideFromUtf8(text);
   SIZE size{};
-  if (surface != 0) GetTextExtentPoint32A(dcOf(surface), text, static_cast<int>(std::strlen(text)), &size);
+  if (GetCurrentObject(dc, OBJ_FONT) == GetStockObject(SYSTEM_FONT)) {
+    size = unscaledDefaultTextExtent(wide, frontEnd().cellDpi);
+  } else {
+    GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &size);
+  }
   return TextSize{size.cx, size.cy};
 }
 
@@ -85,7 +96,8 @@ void drawCentredText(Surface surface, const char* text, const Rect& rect, Colour
   RECT r = toRECT(rect);
   SetTextColor(dc, colourOf(textColour));
   SetBkColor(dc, colourOf(background));  // the background mode stays opaque
-  DrawTextA(dc, text, -1, &r, kCentredLine);
+  std::wstring wide = wideFromUtf8(text);
+  DrawTextW(dc, wide.data(), static_cast<int>(wide.size()), &r, kCentredLine);
 }
 
 }  // namespace plat

@@ -1,12 +1,14 @@
 // The main window: its class, its creation and the start, the message loop, and mainWindowProc,
 // which hands every message of its routing table to one entry point of the core.
 #include "frontends/win32/win32_front_end.h"
+// after windows.h, which it builds on
+#include <imm.h>
 
 namespace {
 
-constexpr char kClassName[] = "Plinkett";
-constexpr char kMenuName[] = "Plinkett";
-constexpr char kIconName[] = "PLINKETT";
+constexpr wchar_t kClassName[] = L"Plinkett";
+constexpr wchar_t kMenuName[] = L"Plinkett";
+constexpr wchar_t kIconName[] = L"PLINKETT";
 
 // Shift and Ctrl as of the key message being handled: GetKeyState follows the messages as they
 // are taken from the queue, not the keyboard as it is now.
@@ -38,6 +40,15 @@ bool isDevicesPopup(HWND window, WPARAM popup, LPARAM lParam) {
   return HIWORD(lParam) == 0 && reinterpret_cast<HMENU>(popup) == GetSubMenu(GetMenu(window), devicesPopupPosition());
 }
 
+// The window moved to a monitor of another scale, or the scale changed: fonts and cell anew at
+// the new scale, then the size Windows suggests for it, whose size pass places the keys.
+void applyDisplayScale(HWND window, UINT dpi, const RECT& suggested) {
+  frontEnd().dpi = dpi;
+  onDisplayScaleChanged();
+  SetWindowPos(window, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 void forgetWindow() {
   Win32FrontEnd& fe = frontEnd();
   fe.window = nullptr;
@@ -54,25 +65,29 @@ Win32FrontEnd& frontEnd() {
 }
 
 void registerMainWindowClass(HINSTANCE instance) {
-  WNDCLASSA wc{};
+  WNDCLASSW wc{};
   wc.style = CS_HREDRAW | CS_VREDRAW;
   wc.lpfnWndProc = mainWindowProc;
   wc.hInstance = instance;
-  wc.hIcon = LoadIconA(instance, kIconName);
-  wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  wc.hIcon = LoadIconW(instance, kIconName);
+  wc.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));  // an id, whichever character width
   wc.hbrBackground = reinterpret_cast<HBRUSH>(static_cast<INT_PTR>(COLOR_BTNFACE + 1));
   wc.lpszMenuName = kMenuName;
   wc.lpszClassName = kClassName;
-  RegisterClassA(&wc);
+  RegisterClassW(&wc);
 }
 
 StartResult startFrontEnd(HINSTANCE instance, int showCommand) {
   Win32FrontEnd& fe = frontEnd();
   fe = Win32FrontEnd{};
   fe.instance = instance;
-  HWND window = CreateWindowExA(0, kClassName, text::kCaption, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT, CW_USEDEFAULT,
-                                CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
+  HWND window = CreateWindowExW(0, kClassName, wideFromUtf8(text::kCaption).c_str(), WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
+                                CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, nullptr, instance, nullptr);
   if (window == nullptr) return StartResult::NoWindow;
+  // A music keyboard composes no text: with a Chinese, Japanese or Korean input method active, the
+  // note keys, Space, Enter, Esc and the arrows still reach the window as keys.
+  ImmAssociateContextEx(window, nullptr, 0);
+  fe.dpi = windowDpi(window);
   if (!startMainWindow()) return StartResult::Ended;
   ShowWindow(window, showCommand);
   UpdateWindow(window);
@@ -82,11 +97,11 @@ StartResult startFrontEnd(HINSTANCE instance, int showCommand) {
 int runMessageLoop() {
   MSG msg{};
   for (;;) {
-    BOOL got = GetMessageA(&msg, nullptr, 0, 0);
+    BOOL got = GetMessageW(&msg, nullptr, 0, 0);
     if (got == 0) return static_cast<int>(msg.wParam);
     if (got == -1) return 1;
     TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    DispatchMessageW(&msg);
   }
 }
 
@@ -136,6 +151,13 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_CAPTURECHANGED:
       if (!goingAway(window)) onMouseCaptureLost();
       break;
+    case WM_ENTERMENULOOP:
+      // The menu takes the keyboard until it closes: a key let go meanwhile never reaches us.
+      onMenuTakesKeyboard();
+      break;
+    case WM_DPICHANGED:
+      applyDisplayScale(window, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+      return 0;
     case WM_INITMENUPOPUP:
       // MIDI devices come and go (a USB keyboard plugged in): the list is taken again.
       if (isDevicesPopup(window, wParam, lParam)) onDevicesMenuOpening();
@@ -148,5 +170,5 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     default:
       break;
   }
-  return DefWindowProcA(window, message, wParam, lParam);
+  return DefWindowProcW(window, message, wParam, lParam);
 }

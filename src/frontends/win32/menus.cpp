@@ -43,8 +43,8 @@ void menuCheck(int32_t commandId, bool checked) {
 
 void menuSetItem(int32_t commandId, const char* text, bool grayed) {
   if (HMENU menu = menuBar()) {
-    ModifyMenuA(menu, static_cast<UINT>(commandId), MF_BYCOMMAND | MF_STRING | (grayed ? MF_GRAYED : MF_ENABLED),
-                static_cast<UINT_PTR>(commandId), text);
+    ModifyMenuW(menu, static_cast<UINT>(commandId), MF_BYCOMMAND | MF_STRING | (grayed ? MF_GRAYED : MF_ENABLED),
+                static_cast<UINT_PTR>(commandId), wideFromUtf8(text).c_str());
   }
 }
 
@@ -52,7 +52,7 @@ void menuAppendDevice(int32_t commandId, const char* text) {
   HMENU menu = menuBar();
   HMENU devices = menu == nullptr ? nullptr : GetSubMenu(menu, devicesPopupPosition());
   if (devices == nullptr) return;
-  if (AppendMenuA(devices, MF_STRING, static_cast<UINT_PTR>(commandId), shownAsIs(text).c_str())) {
+  if (AppendMenuW(devices, MF_STRING, static_cast<UINT_PTR>(commandId), wideFromUtf8(shownAsIs(text).c_str()).c_str())) {
     frontEnd().deviceItems.push_back(commandId);
   }
 }

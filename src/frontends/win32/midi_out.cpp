@@ -4,14 +4,13 @@
 #include <mmsystem.h>
 
 #include <algorithm>
-#include <cstring>
 #include <vector>
 
 #include "frontends/win32/win32_front_end.h"
 
 namespace {
 
-// MIDI_MAPPER is (UINT)-1. As the UINT_PTR device id of midiOutGetDevCapsA it is 0xFFFFFFFF on a
+// MIDI_MAPPER is (UINT)-1. As the UINT_PTR device id of midiOutGetDevCapsW it is 0xFFFFFFFF on a
 // 64-bit build, not a sign-extended -1, which names no device.
 constexpr UINT kMapperId = MIDI_MAPPER;
 
@@ -25,6 +24,13 @@ struct OpenPort {
   bool viaMapper;
 };
 std::vector<OpenPort> gOpenPorts;
+
+// The driver's name, terminated within its field whether or not the driver terminated it.
+void copyProductName(const WCHAR (&productName)[MAXPNAMELEN], char* name, std::size_t capacity) {
+  std::size_t length = 0;
+  while (length < MAXPNAMELEN && productName[length] != L'\0') ++length;
+  copyWholeCharacters(utf8FromWide(productName, length), name, capacity);
+}
 
 const OpenPort* openPort(plat::MidiHandle handle) {
   for (const OpenPort& port : gOpenPorts) {
@@ -41,13 +47,13 @@ int32_t midiOutCount() {
   return static_cast<int32_t>(std::min<UINT>(midiOutGetNumDevs(), 0x7FFFFFFF));
 }
 
+// The name in UTF-8 as the wide call gives it, so a device named in any script is shown and found
+// again by the name it has.
 bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
-  MIDIOUTCAPSA caps{};
+  MIDIOUTCAPSW caps{};
   const UINT_PTR id = static_cast<UINT_PTR>(deviceIdOf(deviceId));
-  if (midiOutGetDevCapsA(id, &caps, sizeof caps) != MMSYSERR_NOERROR) return false;
-  static_assert(sizeof caps.szPname == sizeof name);
-  std::memcpy(name, caps.szPname, sizeof name - 1);
-  name[sizeof name - 1] = '\0';
+  if (midiOutGetDevCapsW(id, &caps, sizeof caps) != MMSYSERR_NOERROR) return false;
+  copyProductName(caps.szPname, name, sizeof name);
   return true;
 }
 

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <string>
 #include <vector>
 
 #include "platform/events.h"
@@ -18,6 +20,8 @@ struct Win32FrontEnd {
   PAINTSTRUCT paint{};        // the paint pass in progress (paints never nest)
   bool closing = false;       // destruction has begun: focus and capture changes are our own
   bool winHelpOpened = false; // the help viewer was asked for the help file, so it is told to quit
+  UINT dpi = 96;              // the scale of the monitor under the window, in dots per inch
+  UINT cellDpi = 96;          // the scale the default font's cell was measured at
 };
 
 Win32FrontEnd& frontEnd();
@@ -45,3 +49,37 @@ Rect screenFromWorkspace(const RECT& workspace, const RECT& monitor, const RECT&
 
 // Position of the popup on the menu bar that device items are appended to.
 int devicesPopupPosition();
+
+// ---- Text and paths at the line: the core's strings are UTF-8, Windows' wide ones UTF-16 -------
+
+std::wstring wideFromUtf8(const char* text);
+std::string utf8FromWide(const wchar_t* text, std::size_t length);
+inline std::string utf8FromWide(const std::wstring& text) { return utf8FromWide(text.c_str(), text.size()); }
+// Copies as much of the text as fits before the terminator, ending at a whole character.
+std::size_t copyWholeCharacters(const std::string& utf8, char* buffer, std::size_t capacity);
+// A path into a buffer of the core, in UTF-8, cut to capacity - 1 bytes and always terminated.
+std::size_t copyPathCut(const std::wstring& path, char* buffer, std::size_t capacity);
+// A path of the core for the wide file functions; one too long for the classic limit takes the
+// \\?\ form that lifts it.
+std::wstring widePath(const char* path);
+// The executable's full path, however long.
+std::wstring modulePath();
+// Up to and including the last separator; empty when there is none.
+std::wstring folderOf(const std::wstring& path);
+
+// ---- Files -----------------------------------------------------------------------------------
+
+// Whether a file can be made in the folder (a path ending in its separator): the temporary file a
+// save makes is made there, and deleted.
+bool canCreateFilesIn(const std::wstring& folder);
+
+// ---- The display's scale -------------------------------------------------------------------
+
+constexpr UINT kUnscaledDpi = 96;
+// The scale of the monitor the window is on (the whole screen's where Windows cannot tell).
+UINT windowDpi(HWND window);
+// A system metric at a scale.
+int systemMetricAt(int index, UINT dpi);
+// The extent of text in the default interface font, as the display shows it unscaled; the scale
+// it was measured at comes back in measuredAtDpi.
+SIZE unscaledDefaultTextExtent(const std::wstring& text, UINT& measuredAtDpi);

@@ -11,7 +11,7 @@ Rect toRect(const RECT& r) { return Rect{r.left, r.top, r.right, r.bottom}; }
 BOOL CALLBACK collectMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM data) {
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (GetMonitorInfoA(monitor, &info)) {
+  if (GetMonitorInfoW(monitor, &info)) {
     auto& areas = *reinterpret_cast<std::vector<Rect>*>(data);
     Rect work = toRect(info.rcWork);
     if ((info.dwFlags & MONITORINFOF_PRIMARY) != 0) {
@@ -60,7 +60,7 @@ Rect windowNormalRect() {
   // For a minimised window MonitorFromWindow looks at the restored place.
   MONITORINFO info{};
   info.cbSize = sizeof info;
-  if (!GetMonitorInfoA(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) {
+  if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) {
     return toRect(placement.rcNormalPosition);
   }
   return screenFromWorkspace(placement.rcNormalPosition, info.rcMonitor, info.rcWork);
@@ -95,12 +95,12 @@ void windowDestroy() {
 }
 
 void windowClose() {
-  if (HWND window = frontEnd().window) SendMessageA(window, WM_CLOSE, 0, 0);
+  if (HWND window = frontEnd().window) SendMessageW(window, WM_CLOSE, 0, 0);
 }
 
 void postQuit(int32_t exitCode) { PostQuitMessage(exitCode); }
 
-int32_t menuBarHeight() { return GetSystemMetrics(SM_CYMENU); }
+int32_t menuBarHeight() { return systemMetricAt(SM_CYMENU, frontEnd().dpi); }
 
 // After Exit the command path still asks for a repaint: InvalidateRect(NULL, ...) would repaint
 // every window on the desktop.
@@ -131,7 +131,7 @@ void mouseRelease() {
 void beep(BeepKind kind) { MessageBeep(kind == BeepKind::Error ? MB_ICONERROR : MB_ICONWARNING); }
 
 BoxAnswer messageBox(const char* text, BoxStyle style) {
-  const int answer = MessageBoxA(frontEnd().window, text, text::kCaption, boxStyleOf(style));
+  const int answer = MessageBoxW(frontEnd().window, wideFromUtf8(text).c_str(), wideFromUtf8(text::kCaption).c_str(), boxStyleOf(style));
   if (answer == IDRETRY) return BoxAnswer::Retry;
   // A box that could not be shown answers as its way out, never as a request to try again.
   if (answer == IDCANCEL || (answer == 0 && style == BoxStyle::WarningRetryCancel)) return BoxAnswer::Cancel;
