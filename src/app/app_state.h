@@ -44,7 +44,7 @@ struct MidiState {
   int32_t currentDeviceId = -1;   // device in use or to be opened: -1 mapper
   // The name of the device the user chose, as the Devices menu showed it, to find it again when
   // numbers move; empty for the mapper and for a device known by its number only.
-  char deviceName[32] = {};
+  char deviceName[plat::kDeviceNameSize] = {};
   int32_t deviceOpen = 0;         // 1 while port is open; mirrored by the mark of "&Active"
   int32_t deviceCount = 0;        // numbered output devices in the latest count
   int32_t mapperItemPresent = 0;  // 1 when the Devices menu has the mapper item (1999)

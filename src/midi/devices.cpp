@@ -42,7 +42,7 @@ void closePort() {
 
 // The mapper item (when there is a mapper) and one item per numbered device, unchecked.
 void appendDeviceItems(int32_t deviceCount) {
-  char name[32];
+  char name[plat::kDeviceNameSize];
   if (plat::midiOutProductName(-1, name)) {
     if (name[0] == '\0') std::snprintf(name, sizeof name, "%s", kMapperFallbackName);
     plat::menuAppendDevice(cmd::kMapperDevice, name);
@@ -66,7 +66,7 @@ void fillDevicesMenu(int32_t deviceCount) {
 }
 
 void onDevicesMenuOpening() {
-  char listedName[32] = {};
+  char listedName[plat::kDeviceNameSize] = {};
   if (app.midi.currentDeviceId == -1 || !plat::midiOutProductName(app.midi.currentDeviceId, listedName)) {
     listedName[0] = '\0';
   }

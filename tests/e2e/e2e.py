@@ -159,9 +159,9 @@ class Session:
 
     # -- JACK server and the capture client
 
-    def start_jack(self, times=False):
+    def start_jack(self, times=False, client=None):
         self.spawn_jackd()
-        self.capture_client = f"e2ecapture{os.getpid()}"
+        self.capture_client = client or f"e2ecapture{os.getpid()}"
         deadline = time.monotonic() + 15
         while True:
             out_path = os.path.join(self.tmp, "capture.txt")
@@ -282,6 +282,22 @@ class Session:
             time.sleep(0.2)
         if not self.window:
             raise Failure("the main window did not appear" + self.stacks_of_program())
+        self.focus()
+
+    def pass_the_box(self):
+        """The window start_program found is a message box (transient for the main window, which
+        is not shown yet): OK it, and take the main window that comes after it."""
+        transient = self.run(["xprop", "-id", self.window, "WM_TRANSIENT_FOR"]).stdout
+        check("window id" in transient, "the start showed no message box")
+        self.key("Return")
+        time.sleep(0.5)
+        self.window = None
+        deadline = time.monotonic() + 10
+        while self.window is None and time.monotonic() < deadline:
+            ids = self.run(["xdotool", "search", "--onlyvisible", "--name", f"^{WINDOW_NAME}$"]).stdout.split()
+            self.window = ids[-1] if ids else None
+            time.sleep(0.2)
+        check(self.window, "no window after the box")
         self.focus()
 
     def stacks_of_program(self):
@@ -788,16 +804,7 @@ def synth_cannot_open_case(args, name, hide, reason):
         s.start_x()
         s.start_program(run_as=["unshare", "-m", "--propagation", "private", "sh", "-c",
                                 mounts + ' exec "$0"'])
-        s.focus()
-        s.key("Return")  # the box "Cannot open MIDI device"
-        time.sleep(0.5)
-        s.window = None
-        deadline = time.monotonic() + 10
-        while s.window is None and time.monotonic() < deadline:
-            ids = s.run(["xdotool", "search", "--onlyvisible", "--name", f"^{WINDOW_NAME}$"]).stdout.split()
-            s.window = ids[-1] if ids else None
-            time.sleep(0.2)
-        check(s.window, "no window after the box")
+        s.pass_the_box()  # "Cannot open MIDI device"
         s.close_window()
         with open(s.program_log, errors="replace") as f:
             log = f.read()
@@ -1061,15 +1068,14 @@ def case_own_jack_port(args):
         s.close_window()
 
 
-def case_device_remembered_by_name(args):
+def remembered_by_name_case(args, name, first_client, second_client):
     """Two capture clients started in one order at the first run, the second chosen; started
     in the other order at the next start, notes still reach the chosen one."""
-    with Session(args, "by_name") as s:
+    with Session(args, name) as s:
         s.start_x()
-        s.start_jack()
+        s.start_jack(client=first_client)
         first = s.capture
-        first_name = f"{s.capture_client}:in"
-        second_client = f"e2esecond{os.getpid()}"
+        first_name = f"{first_client}:in"
         second = s.add_capture(second_client)
         second_name = f"{second_client}:in"
         s.write_settings(settings_bytes(s.device_id_of(first_name)))
@@ -1083,7 +1089,7 @@ def case_device_remembered_by_name(args):
         stop(first.process)
         stop(second.process)
         second = s.add_capture(second_client)
-        first = s.add_capture(s.capture_client)
+        first = s.add_capture(first_client)
         check(s.device_id_of(first_name) == chosen_number,
               "the saved number should now name the other client")
         s.start_program()
@@ -1092,6 +1098,46 @@ def case_device_remembered_by_name(args):
         second.expect(["90 37 64", "80 37 40"], "Q at the chosen device")
         first.expect([], "the device that now has the saved number")
         s.close_window()
+
+
+def case_device_remembered_by_name(args):
+    remembered_by_name_case(args, "by_name", f"e2ecapture{os.getpid()}", f"e2esecond{os.getpid()}")
+
+
+def case_device_remembered_by_its_whole_name(args):
+    """JACK port names alike in their first 31 bytes and more: the whole name tells them apart."""
+    prefix = f"e2e-two-clients-alike-far-past-31-bytes-{os.getpid()}-"
+    remembered_by_name_case(args, "whole_name", prefix + "one", prefix + "two")
+
+
+def case_remembered_device_gone(args):
+    """The device chosen at the last run is gone and another has its number now: the start says
+    "Cannot open MIDI device" and plays nothing anywhere, rather than opening the other one."""
+    with Session(args, "gone") as s:
+        s.start_x()
+        s.start_jack()
+        chosen_client = f"e2echosen{os.getpid()}"
+        chosen = s.add_capture(chosen_client)
+        s.write_settings(settings_bytes(s.capture_device_id()))
+        s.start_program()
+        s.capture.expect(["C0 00"], "the saved device opened")
+        s.choose_device(f"{chosen_client}:in")
+        chosen.expect(["C0 00"], "the device chosen")
+        number = s.device_id_of(f"{chosen_client}:in")
+        s.close_window()
+
+        stop(chosen.process)
+        newcomer_client = f"e2enewcomer{os.getpid()}"
+        newcomer = s.add_capture(newcomer_client)
+        check(s.device_id_of(f"{newcomer_client}:in") == number,
+              "the newcomer should have the chosen device's number")
+        s.start_program()
+        s.pass_the_box()
+        s.key("q")
+        newcomer.expect([], "the device that has the number now")
+        s.capture.expect([], "the first device")
+        s.close_window()
+        check(read_settings(s.settings_path)["openAtStart"] == 0, "the device is remembered as open")
 
 
 def wav_rms(path, start, end):

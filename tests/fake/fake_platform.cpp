@@ -187,7 +187,7 @@ int32_t midiOutCount() {
   return static_cast<int32_t>(gWorld.listed.size());
 }
 
-bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
+bool midiOutProductName(int32_t deviceId, char (&name)[kDeviceNameSize]) {
   fake::log([&] { return "midiOutProductName " + fake::num(deviceId); });
   const auto& devices = listedDevices();
   std::string text;

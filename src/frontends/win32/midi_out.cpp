@@ -41,13 +41,14 @@ int32_t midiOutCount() {
   return static_cast<int32_t>(std::min<UINT>(midiOutGetNumDevs(), 0x7FFFFFFF));
 }
 
-bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
+bool midiOutProductName(int32_t deviceId, char (&name)[kDeviceNameSize]) {
   MIDIOUTCAPSA caps{};
   const UINT_PTR id = static_cast<UINT_PTR>(deviceIdOf(deviceId));
   if (midiOutGetDevCapsA(id, &caps, sizeof caps) != MMSYSERR_NOERROR) return false;
-  static_assert(sizeof caps.szPname == sizeof name);
-  std::memcpy(name, caps.szPname, sizeof name - 1);
-  name[sizeof name - 1] = '\0';
+  // The driver gives at most 31 characters: the name as Windows has it, whole.
+  static_assert(sizeof caps.szPname < sizeof name);
+  std::memcpy(name, caps.szPname, sizeof caps.szPname);
+  name[sizeof caps.szPname - 1] = '\0';
   return true;
 }
 
