@@ -28,6 +28,14 @@ void checkChannelItem(int32_t channel, bool checked) {
   if (channel >= 0 && channel < kMidiChannels) plat::menuCheck(cmd::kFirstChannel + channel, checked);
 }
 
+// Before the port changes: what this device sounds ends on it, since no later release reaches it,
+// and the next device starts with no note marked (so it gets no note-off for a note it never
+// played). The pedal comes up here too, or the device would hold the released notes for ever.
+void endSoundingNotesHere() {
+  allSoundingNotesOff();
+  if (app.input.sustainLatch != 0) controlChange(app.settings.channel, midi_controller::kSustain, 0);
+}
+
 void reportOpenFailure() {
   plat::beep(plat::BeepKind::Warning);
   plat::messageBox(text::kCannotOpen, plat::BoxStyle::WarningOk);
@@ -129,6 +137,7 @@ bool isDeviceCommand(int32_t commandId) {
 
 void selectDevice(int32_t commandId) {
   if (!isDeviceCommand(commandId)) return;
+  endSoundingNotesHere();
   // Switching is not closing: no all-notes-off, and "Active" keeps its mark until the reopening.
   if (app.midi.deviceOpen == 1) closePort();
   checkDeviceItem(app.midi.currentDeviceId, false);

@@ -1140,6 +1140,24 @@ def case_remembered_device_gone(args):
         check(read_settings(s.settings_path)["openAtStart"] == 0, "the device is remembered as open")
 
 
+def case_device_switch_ends_the_held_note_there(args):
+    """Q held while another device is chosen: the first device hears Q end before it is left;
+    the second hears its opening and nothing of Q, not even when Q comes up."""
+    with Session(args, "switch") as s:
+        s.open_with_capture_device()
+        other_client = f"e2eother{os.getpid()}"
+        other = s.add_capture(other_client)
+        s.run(["xset", "r", "off"])  # no repeats of the held Q into the open menu
+        s.xdotool("keydown", "q")
+        s.capture.expect(["90 37 64"], "Q held")
+        s.choose_device(f"{other_client}:in")
+        other.expect(["C0 00"], "the other device opened")
+        s.xdotool("keyup", "q")
+        other.expect([], "Q let go after the switch")
+        s.capture.expect(["80 37 40"], "the device switched from")
+        s.close_window()
+
+
 def wav_rms(path, start, end):
     """Root mean square of the 16-bit samples between start and end seconds (None: to the
     end of the file); None if the file is unreadable."""

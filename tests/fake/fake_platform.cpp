@@ -104,6 +104,7 @@ std::vector<std::string> callsOf(const std::string& op) {
 void clearLog() {
   gWorld.calls.clear();
   gWorld.sent.clear();
+  gWorld.sentTo.clear();
 }
 
 std::string triple(uint32_t word) {
@@ -243,6 +244,7 @@ void midiOutSend(MidiHandle handle, uint32_t word) {
     return;
   }
   gWorld.sent.push_back(word);
+  gWorld.sentTo.push_back(handle);
 }
 
 void midiOutClose(MidiHandle handle) {
