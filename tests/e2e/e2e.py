@@ -603,15 +603,26 @@ def case_held_key_one_note_on(args):
         s.capture.expect(["90 37 64", "80 37 40"], "Q held for a second")
 
 
-def case_shift_q_octave_up(args):
-    with Session(args, "shift_q") as s:
+def key_steps_case(args, name, steps, expected):
+    with Session(args, name) as s:
         s.open_with_capture_device()
-        # As a player does it: Shift down, Q down and up, Shift up. (xdotool's "shift+q" lets go
-        # of Shift first, which by design ends a different note than the one it started.)
-        for step in (("keydown", "shift"), ("keydown", "q"), ("keyup", "q"), ("keyup", "shift")):
+        for step in steps:
             s.xdotool(*step)
             time.sleep(0.05)
-        s.capture.expect(["90 43 64", "80 43 40"], "Shift+Q")
+        s.capture.expect(expected, name)
+
+
+def case_shift_q_octave_up(args):
+    # As a player does it: Shift down, Q down and up, Shift up. (xdotool's "shift+q" lets go of
+    # Shift first, which by design ends a different note than the one it started.)
+    key_steps_case(args, "shift_q", [("keydown", "shift"), ("keydown", "q"), ("keyup", "q"), ("keyup", "shift")],
+                   ["90 43 64", "80 43 40"])
+
+
+def case_key_let_go_with_alt_held(args):
+    """Alt comes down while Q sounds and goes up after Q: Q's release still ends its note."""
+    key_steps_case(args, "alt_release", [("keydown", "q"), ("keydown", "alt"), ("keyup", "q"), ("keyup", "alt")],
+                   ["90 37 64", "80 37 40"])
 
 
 def case_space_sustain(args):

@@ -298,6 +298,16 @@ def case_keys_play(args):
         s.expect(ALL_NOTES_OFF, "closing")
 
 
+def case_key_let_go_with_alt_held(args):
+    """Alt comes down while Q sounds and goes up after Q: Q's release, a system key now, still
+    ends its note."""
+    with Session(args, "alt") as s:
+        s.open_window()
+        s.steps(("keydown", "q"), ("keydown", "alt"), ("keyup", "q"), ("keyup", "alt"))
+        s.expect([Q_ON, Q_OFF], "Q let go with Alt held")
+        s.close_window()
+
+
 def case_device_switch_ends_the_held_note_there(args):
     """Q held while Devices > Synth 1 is chosen: the mapper hears Q end before it is left;
     Synth 1 hears its opening and nothing of Q, not even when Q comes up."""
