@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "midi/short_message.h"
 #include "platform/platform.h"
@@ -30,10 +31,11 @@ struct PersistedSettings {
 
 struct ShellState {
   static constexpr int32_t kHelpPathSize = 130;   // 128 for the path read, room for "?" + NUL
-  static constexpr int32_t kSettingsPathSize = 260;
   char helpPath[kHelpPathSize] = {};          // help file beside the executable
-  char settingsPath[kSettingsPathSize] = {};  // settings file, built once at creation
-  char deviceNamePath[kSettingsPathSize] = {};  // its companion, the saved device's name, beside it
+  // The settings file, built once at creation, as long as the system's path allows; empty when
+  // there is none (the file is then neither read nor written).
+  std::string settingsPath;
+  std::string deviceNamePath;  // its companion, the saved device's name, beside it
   // Set when the creation sequence ran to its end. Shutdown writes the settings file only then,
   // so an early end (no device, timer box cancelled) never overwrites what the user chose.
   int32_t startupComplete = 0;

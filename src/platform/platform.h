@@ -182,8 +182,12 @@ void openUrl(const char* url);
 
 // ---- Locations ---------------------------------------------------------------------------
 
-// The executable's full path, cut to capacity - 1 characters and always terminated.
-// Returns the number of characters written.
+// Room for the longest path a platform hands out, in UTF-8 bytes with the terminator: Windows'
+// long paths of 32,767 UTF-16 units at up to 3 bytes each (Linux allows 4,096 bytes).
+constexpr std::size_t kLongestPath = 32767 * 3 + 1;
+
+// The executable's full path, cut to capacity - 1 bytes and always terminated.
+// Returns the number of bytes written; with kLongestPath of room the path is whole.
 std::size_t executablePath(char* buffer, std::size_t capacity);
 // A path whose directory part (up to its last separator) is where the settings file lives:
 // the executable's own path on Windows, a file name inside the user's configuration folder on

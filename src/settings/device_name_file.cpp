@@ -52,9 +52,9 @@ bool decodeDeviceName(const uint8_t* bytes, std::size_t size, int32_t& deviceId,
 
 void loadDeviceName() {
   app.midi.deviceName[0] = '\0';
-  if (app.shell.deviceNamePath[0] == '\0') return;
+  if (app.shell.deviceNamePath.empty()) return;
   uint8_t bytes[kDeviceNameFileRoom];
-  const std::size_t n = plat::fileReadSmall(app.shell.deviceNamePath, bytes, sizeof bytes);
+  const std::size_t n = plat::fileReadSmall(app.shell.deviceNamePath.c_str(), bytes, sizeof bytes);
   int32_t id = 0;
   char name[plat::kDeviceNameSize];
   if (decodeDeviceName(bytes, n, id, name) && id == app.settings.savedDeviceId) {
@@ -63,8 +63,8 @@ void loadDeviceName() {
 }
 
 void saveDeviceName() {
-  if (app.shell.deviceNamePath[0] == '\0') return;
+  if (app.shell.deviceNamePath.empty()) return;
   uint8_t bytes[kDeviceNameFileRoom];
   const std::size_t n = encodeDeviceName(app.settings.savedDeviceId, app.midi.deviceName, bytes);
-  plat::fileReplace(app.shell.deviceNamePath, bytes, n);
+  plat::fileReplace(app.shell.deviceNamePath.c_str(), bytes, n);
 }

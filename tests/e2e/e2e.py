@@ -1169,6 +1169,21 @@ def case_device_switch_ends_the_held_note_there(args):
         s.close_window()
 
 
+def case_settings_on_a_deep_path(args):
+    """A configuration folder 600 characters deep (XDG_CONFIG_HOME): the settings are read from
+    it and written back to it."""
+    with Session(args, "deep") as s:
+        config = os.path.join(s.tmp, *["folder-of-a-deep-tree-" + "d" * 38] * 10)
+        os.makedirs(os.path.join(config, "plinkett"))
+        s.env["XDG_CONFIG_HOME"] = config
+        s.settings_path = os.path.join(config, "plinkett", "PLINKETT.SET")
+        check(len(s.settings_path) > 600, f"the path has {len(s.settings_path)} characters")
+        s.open_with_capture_device(channel=7)  # read: the opening's program change is on channel 8
+        s.key("Up")
+        s.close_window()
+        check(read_settings(s.settings_path)["transpose"] == 1, "the transposition was not saved")
+
+
 def wav_rms(path, start, end):
     """Root mean square of the 16-bit samples between start and end seconds (None: to the
     end of the file); None if the file is unreadable."""
