@@ -18,7 +18,7 @@
 namespace {
 
 int listDevices() {
-  char name[32];
+  char name[plat::kDeviceNameSize];
   if (plat::midiOutProductName(-1, name)) std::printf("-1\t%s\n", name);
   const int32_t count = plat::midiOutCount();
   for (int32_t id = 0; id < count; ++id) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "midi/short_message.h"
 #include "platform/platform.h"
@@ -30,10 +31,11 @@ struct PersistedSettings {
 
 struct ShellState {
   static constexpr int32_t kHelpPathSize = 130;   // 128 for the path read, room for "?" + NUL
-  static constexpr int32_t kSettingsPathSize = 260;
   char helpPath[kHelpPathSize] = {};          // help file beside the executable
-  char settingsPath[kSettingsPathSize] = {};  // settings file, built once at creation
-  char deviceNamePath[kSettingsPathSize] = {};  // its companion, the saved device's name, beside it
+  // The settings file, built once at creation, as long as the system's path allows; empty when
+  // there is none (the file is then neither read nor written).
+  std::string settingsPath;
+  std::string deviceNamePath;  // its companion, the saved device's name, beside it
   // Set when the creation sequence ran to its end. Shutdown writes the settings file only then,
   // so an early end (no device, timer box cancelled) never overwrites what the user chose.
   int32_t startupComplete = 0;
@@ -44,7 +46,7 @@ struct MidiState {
   int32_t currentDeviceId = -1;   // device in use or to be opened: -1 mapper
   // The name of the device the user chose, as the Devices menu showed it, to find it again when
   // numbers move; empty for the mapper and for a device known by its number only.
-  char deviceName[32] = {};
+  char deviceName[plat::kDeviceNameSize] = {};
   int32_t deviceOpen = 0;         // 1 while port is open; mirrored by the mark of "&Active"
   int32_t deviceCount = 0;        // numbered output devices in the latest count
   int32_t mapperItemPresent = 0;  // 1 when the Devices menu has the mapper item (1999)

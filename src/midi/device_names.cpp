@@ -8,7 +8,7 @@
 namespace {
 
 bool hasName(int32_t deviceId, const char* name) {
-  char listed[32];
+  char listed[plat::kDeviceNameSize];
   return plat::midiOutProductName(deviceId, listed) && std::strcmp(listed, name) == 0;
 }
 
@@ -24,7 +24,7 @@ int32_t findDeviceByName(const char* name, int32_t preferredId, int32_t deviceCo
 }
 
 void rememberDeviceName(int32_t deviceId) {
-  char name[32] = {};
+  char name[plat::kDeviceNameSize] = {};
   if (deviceId != -1 && !plat::midiOutProductName(deviceId, name)) name[0] = '\0';
   std::memcpy(app.midi.deviceName, name, sizeof name);
 }
@@ -36,8 +36,8 @@ int32_t savedDeviceAtStart() {
     rememberDeviceName(saved);
     return saved;
   }
-  const int32_t found = findDeviceByName(app.midi.deviceName, saved, app.midi.deviceCount);
-  return found != kNoDevice ? found : saved;
+  // The name decides: another device that has the number now is not the one the player chose.
+  return findDeviceByName(app.midi.deviceName, saved, app.midi.deviceCount);
 }
 
 int32_t currentDeviceAfterRecount(const char* listedName) {

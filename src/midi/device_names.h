@@ -21,7 +21,8 @@ int32_t findDeviceByName(const char* name, int32_t preferredId, int32_t deviceCo
 void rememberDeviceName(int32_t deviceId);
 
 // The device to open at start, once the devices are counted: the saved device found by its
-// remembered name, else by its number (which is then remembered by its name from now on).
+// remembered name (kNoDevice when no device has it now), or, with no name remembered, by its
+// number (which is then remembered by its name from now on).
 int32_t savedDeviceAtStart();
 
 // The current device's id after a new count; listedName is its name in the count before ("" when

@@ -28,6 +28,14 @@ void checkChannelItem(int32_t channel, bool checked) {
   if (channel >= 0 && channel < kMidiChannels) plat::menuCheck(cmd::kFirstChannel + channel, checked);
 }
 
+// Before the port changes: what this device sounds ends on it, since no later release reaches it,
+// and the next device starts with no note marked (so it gets no note-off for a note it never
+// played). The pedal comes up here too, or the device would hold the released notes for ever.
+void endSoundingNotesHere() {
+  allSoundingNotesOff();
+  if (app.input.sustainLatch != 0) controlChange(app.settings.channel, midi_controller::kSustain, 0);
+}
+
 void reportOpenFailure() {
   plat::beep(plat::BeepKind::Warning);
   plat::messageBox(text::kCannotOpen, plat::BoxStyle::WarningOk);
@@ -42,7 +50,7 @@ void closePort() {
 
 // The mapper item (when there is a mapper) and one item per numbered device, unchecked.
 void appendDeviceItems(int32_t deviceCount) {
-  char name[32];
+  char name[plat::kDeviceNameSize];
   if (plat::midiOutProductName(-1, name)) {
     if (name[0] == '\0') std::snprintf(name, sizeof name, "%s", kMapperFallbackName);
     plat::menuAppendDevice(cmd::kMapperDevice, name);
@@ -66,7 +74,7 @@ void fillDevicesMenu(int32_t deviceCount) {
 }
 
 void onDevicesMenuOpening() {
-  char listedName[32] = {};
+  char listedName[plat::kDeviceNameSize] = {};
   if (app.midi.currentDeviceId == -1 || !plat::midiOutProductName(app.midi.currentDeviceId, listedName)) {
     listedName[0] = '\0';
   }
@@ -129,6 +137,7 @@ bool isDeviceCommand(int32_t commandId) {
 
 void selectDevice(int32_t commandId) {
   if (!isDeviceCommand(commandId)) return;
+  endSoundingNotesHere();
   // Switching is not closing: no all-notes-off, and "Active" keeps its mark until the reopening.
   if (app.midi.deviceOpen == 1) closePort();
   checkDeviceItem(app.midi.currentDeviceId, false);

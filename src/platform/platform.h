@@ -36,9 +36,14 @@ using MidiHandle = std::uintptr_t;  // opaque; 0 never names an open port
 // until it is closed, even when the system no longer offers it, though its id may move. Asked at
 // start-up, and again each time the Devices menu opens (onDevicesMenuOpening, events.h).
 int32_t midiOutCount();
-// Fills name (at most 31 characters and a terminator) with the device's product name.
-// Returns false when the device (or, for -1, a mapper) does not exist.
-bool midiOutProductName(int32_t deviceId, char (&name)[32]);
+// Room for a device's name and its terminator: the longest name any platform gives, a JACK
+// port's full name ("client:port", up to 320 bytes), fits whole, so two devices whose names
+// differ only far along are told apart.
+constexpr std::size_t kDeviceNameSize = 321;
+// Fills name with the device's name in UTF-8, whole; a platform whose system gives a longer one
+// cuts it where a character ends. Returns false when the device (or, for -1, a mapper) does not
+// exist.
+bool midiOutProductName(int32_t deviceId, char (&name)[kDeviceNameSize]);
 // Opens a device for output; false when it cannot be opened now. A handle is never 0.
 bool midiOutOpen(int32_t deviceId, MidiHandle& handle);
 // The id the open port's device has in the latest count (-1 for a port opened as the mapper);
@@ -184,8 +189,12 @@ void openUrl(const char* url);
 
 // ---- Locations ---------------------------------------------------------------------------
 
-// The executable's full path, cut to capacity - 1 characters and always terminated.
-// Returns the number of characters written.
+// Room for the longest path a platform hands out, in UTF-8 bytes with the terminator: Windows'
+// long paths of 32,767 UTF-16 units at up to 3 bytes each (Linux allows 4,096 bytes).
+constexpr std::size_t kLongestPath = 32767 * 3 + 1;
+
+// The executable's full path, cut to capacity - 1 bytes and always terminated.
+// Returns the number of bytes written; with kLongestPath of room the path is whole.
 std::size_t executablePath(char* buffer, std::size_t capacity);
 // A path whose directory part (up to its last separator) is where the settings file lives:
 // the executable's own path on Windows, a file name inside the user's configuration folder on

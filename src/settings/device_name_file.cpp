@@ -30,13 +30,14 @@ bool readIdLine(const uint8_t* bytes, std::size_t size, std::size_t& at, int32_t
 
 std::size_t encodeDeviceName(int32_t deviceId, const char* name, uint8_t (&bytes)[kDeviceNameFileRoom]) {
   char text[kDeviceNameFileRoom];
-  const int n = std::snprintf(text, sizeof text, "%d\n%.31s\n", static_cast<int>(deviceId), name);
+  const int n = std::snprintf(text, sizeof text, "%d\n%.*s\n", static_cast<int>(deviceId),
+                              static_cast<int>(plat::kDeviceNameSize - 1), name);
   const std::size_t length = n < 0 ? 0 : static_cast<std::size_t>(n);
   std::memcpy(bytes, text, length);
   return length;
 }
 
-bool decodeDeviceName(const uint8_t* bytes, std::size_t size, int32_t& deviceId, char (&name)[32]) {
+bool decodeDeviceName(const uint8_t* bytes, std::size_t size, int32_t& deviceId, char (&name)[plat::kDeviceNameSize]) {
   std::size_t at = 0;
   int32_t id = 0;
   if (!readIdLine(bytes, size, at, id)) return false;
@@ -55,15 +56,15 @@ void loadDeviceName(const char* path) {
   uint8_t bytes[kDeviceNameFileRoom];
   const std::size_t n = plat::fileReadSmall(path, bytes, sizeof bytes);
   int32_t id = 0;
-  char name[32];
+  char name[plat::kDeviceNameSize];
   if (decodeDeviceName(bytes, n, id, name) && id == app.settings.savedDeviceId) {
     std::memcpy(app.midi.deviceName, name, sizeof name);
   }
 }
 
 void saveDeviceName() {
-  if (app.shell.deviceNamePath[0] == '\0') return;
+  if (app.shell.deviceNamePath.empty()) return;
   uint8_t bytes[kDeviceNameFileRoom];
   const std::size_t n = encodeDeviceName(app.settings.savedDeviceId, app.midi.deviceName, bytes);
-  plat::fileReplace(app.shell.deviceNamePath, bytes, n);
+  plat::fileReplace(app.shell.deviceNamePath.c_str(), bytes, n);
 }

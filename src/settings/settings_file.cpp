@@ -1,6 +1,6 @@
 #include "settings/settings_file.h"
 
-#include <cstring>
+#include <string>
 
 #include "app/app_texts.h"
 #include "app/paths.h"
@@ -8,48 +8,24 @@
 #include "settings/byte_cursor.h"
 #include "settings/device_name_file.h"
 
-namespace {
-
-// Room for any base path a platform hands out; a path that fills it may have been cut.
-constexpr std::size_t kBasePathRoom = 4096;
-
-}  // namespace
-
-bool buildPathBeside(const char* basePath, const char* fileName, char* path, std::size_t size) {
-  if (path == nullptr || size == 0) return false;
-  path[0] = '\0';
-  if (basePath == nullptr) return false;
-  std::size_t length = std::strlen(basePath);
-  std::size_t keep = 0;  // up to and including the last separator
-  for (std::size_t i = length; i > 0; --i) {
-    if (isPathSeparator(basePath[i - 1])) {
-      keep = i;
-      break;
-    }
-  }
-  std::size_t nameLength = std::strlen(fileName);
-  if (keep + nameLength + 1 > size) return false;  // never a cut path: it would name another file
-  std::memcpy(path, basePath, keep);
-  std::memcpy(path + keep, fileName, nameLength + 1);
-  return true;
-}
-
-bool buildSettingsPath(const char* basePath, char* path, std::size_t size) {
-  return buildPathBeside(basePath, text::kSettingsFileName, path, size);
+std::string pathBeside(const std::string& basePath, const char* fileName) {
+  std::size_t keep = basePath.size();  // up to and including the last separator
+  while (keep > 0 && !isPathSeparator(basePath[keep - 1])) --keep;
+  return basePath.substr(0, keep) + fileName;
 }
 
 void settingsPath() {
-  // The base is fetched into a room far larger than the path buffer: a base cut at 259
-  // characters could have lost its last separator, and the cut-off directory part would then
-  // name a parent folder. A base that fills the room may be cut the same way, so it gives no
-  // settings file at all, like any path too long for the buffer.
-  app.shell.settingsPath[0] = '\0';
-  app.shell.deviceNamePath[0] = '\0';
-  char base[kBasePathRoom];
-  std::size_t length = plat::settingsBasePath(base, sizeof base);
-  if (length + 1 >= sizeof base) return;
-  buildSettingsPath(base, app.shell.settingsPath, sizeof app.shell.settingsPath);
-  buildPathBeside(base, text::kDeviceNameFileName, app.shell.deviceNamePath, sizeof app.shell.deviceNamePath);
+  // The base is fetched into room for the longest path any system allows, so it arrives whole
+  // however deep the folder is. A base that fills the room may still have been cut, and its
+  // directory part would then name a parent folder: it gives no settings file at all.
+  app.shell.settingsPath.clear();
+  app.shell.deviceNamePath.clear();
+  std::string base(plat::kLongestPath, '\0');
+  const std::size_t length = plat::settingsBasePath(base.data(), base.size());
+  if (length + 1 >= base.size()) return;
+  base.resize(length);
+  app.shell.settingsPath = pathBeside(base, text::kSettingsFileName);
+  app.shell.deviceNamePath = pathBeside(base, text::kDeviceNameFileName);
 }
 
 namespace {
@@ -113,24 +89,21 @@ bool loadSettingsFrom(const char* settingsFile, const char* deviceNameFile) {
 }  // namespace
 
 void loadSettings() {
-  if (app.shell.settingsPath[0] == '\0') return;
-  if (loadSettingsFrom(app.shell.settingsPath, app.shell.deviceNamePath)) return;
+  if (app.shell.settingsPath.empty()) return;
+  if (loadSettingsFrom(app.shell.settingsPath.c_str(), app.shell.deviceNamePath.c_str())) return;
   // Nothing saved where the settings live yet: the files of the fallback folder, if any, give the
   // first start; the save goes to the settings folder all the same.
-  char base[kBasePathRoom];
-  const std::size_t length = plat::settingsFallbackBasePath(base, sizeof base);
-  if (length == 0 || length + 1 >= sizeof base) return;
-  char settingsFile[sizeof app.shell.settingsPath];
-  char deviceNameFile[sizeof app.shell.deviceNamePath];
-  if (buildSettingsPath(base, settingsFile, sizeof settingsFile) &&
-      buildPathBeside(base, text::kDeviceNameFileName, deviceNameFile, sizeof deviceNameFile)) {
-    loadSettingsFrom(settingsFile, deviceNameFile);
-  }
+  std::string base(plat::kLongestPath, '\0');
+  const std::size_t length = plat::settingsFallbackBasePath(base.data(), base.size());
+  if (length == 0 || length + 1 >= base.size()) return;
+  base.resize(length);
+  loadSettingsFrom(pathBeside(base, text::kSettingsFileName).c_str(),
+                   pathBeside(base, text::kDeviceNameFileName).c_str());
 }
 
 void saveSettings() {
   // After an early end of start-up nothing the user chose is in memory: keep the file as it is.
-  if (app.shell.startupComplete == 0 || app.shell.settingsPath[0] == '\0') return;
+  if (app.shell.startupComplete == 0 || app.shell.settingsPath.empty()) return;
   app.settings.savedDeviceId = app.midi.currentDeviceId;
   PersistedSettings s = app.settings;
   // The restored rectangle: one saved while minimised would put the window out of reach.
@@ -139,5 +112,5 @@ void saveSettings() {
   std::array<uint8_t, kSettingsFileSize> bytes = encodeSettings(s);
   // Replaced whole or not at all: a failed save leaves the old file as it was, and its companion
   // too, so that the two still agree.
-  if (plat::fileReplace(app.shell.settingsPath, bytes.data(), bytes.size())) saveDeviceName();
+  if (plat::fileReplace(app.shell.settingsPath.c_str(), bytes.data(), bytes.size())) saveDeviceName();
 }

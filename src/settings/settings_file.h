@@ -4,16 +4,15 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 #include "app/app_state.h"
 
 constexpr uint32_t kSettingsMagic = 0x12993315u;
 constexpr std::size_t kSettingsFileSize = 64;
 
-// Cuts basePath after its last '\\', '/' or ':' and appends the file name. Returns false (and an
-// empty path) when the result would not fit in size bytes.
-bool buildPathBeside(const char* basePath, const char* fileName, char* path, std::size_t size);
-bool buildSettingsPath(const char* basePath, char* path, std::size_t size);
+// basePath cut after its last '\\', '/' or ':', with the file name appended.
+std::string pathBeside(const std::string& basePath, const char* fileName);
 // Into app.shell.settingsPath and app.shell.deviceNamePath, from plat::settingsBasePath.
 void settingsPath();
 

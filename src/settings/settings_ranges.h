@@ -58,7 +58,7 @@
 //       for any id but Piano (0) and Chromatic (2), as the painting does; a layout item is checked
 //       only for 0..2; transposition treats any id but Chromatic as Piano.
 //
-// The settings path is not stored but is bounded the same way: a base path that would not fit
-// the 260-character buffer (or that the platform may have cut) gives an empty path, and an
-// empty path is neither read nor written (settings/settings_file.cpp settingsPath).
+// The settings path is not stored but is bounded the same way: a base path that the platform may
+// have cut (one that fills the room for the longest path) gives an empty path, and an empty path
+// is neither read nor written (settings/settings_file.cpp settingsPath).
 #pragma once

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/app_state.h"
@@ -63,24 +64,50 @@ class DeviceNames : public ::testing::Test {
 };
 
 TEST_F(DeviceNames, TheChosenDeviceIsOpenedByNameWhenTheOrderChanged) {
-  // First run: A and B, the settings saving A by number; the player chooses B.
-  fake::script().devices = {{"A:in", ""}, {"B:in", ""}};
-  saveDevice(0);
-  start();
-  dispatchCommand(cmd::kFirstDevice + 1);
-  quit();
-  const std::vector<uint8_t> settings = fake::world().files["/cfg/PLINKETT.SET"];
-  ASSERT_EQ(settings.size(), 64u) << "the settings file keeps its size";
-  EXPECT_EQ(settings[36], 1) << "and saves the number, as always";
-  EXPECT_EQ(companion(), "1\nB:in\n");
+  // Short names, and JACK's long ones that differ only after their first 31 bytes: the whole
+  // name tells them apart, in the menu and in the companion.
+  const std::string longA = "a2j:Midi Through [14] (playback): Midi Through Port-0";
+  const std::string longB = "a2j:Midi Through [14] (playback): Midi Through Port-1";
+  for (const auto& [a, b] : {std::pair<std::string, std::string>{"A:in", "B:in"}, {longA, longB}}) {
+    // First run: A and B, the settings saving A by number; the player chooses B.
+    newMachine();
+    fake::script().devices = {{a, ""}, {b, ""}};
+    saveDevice(0);
+    start();
+    EXPECT_EQ(itemTexts(), (Lines{a, b}));
+    dispatchCommand(cmd::kFirstDevice + 1);
+    quit();
+    const std::vector<uint8_t> settings = fake::world().files["/cfg/PLINKETT.SET"];
+    ASSERT_EQ(settings.size(), 64u) << "the settings file keeps its size";
+    EXPECT_EQ(settings[36], 1) << "and saves the number, as always";
+    EXPECT_EQ(companion(), "1\n" + b + "\n");
 
-  // Next start: the two in the other order. Device 1 is now A, but B is what was chosen.
-  nextStart({{"B:in", ""}, {"A:in", ""}});
+    // Next start: the two in the other order. Device 1 is now A, but B is what was chosen.
+    nextStart({{b, ""}, {a, ""}});
+    start();
+    EXPECT_EQ(opens(), Lines{"midiOutOpen 0"}) << b;
+    EXPECT_EQ(checkedDevices(), Ids{cmd::kFirstDevice});
+    quit();
+    EXPECT_EQ(companion(), "0\n" + b + "\n");
+  }
+}
+
+TEST_F(DeviceNames, ARememberedDeviceThatIsGoneIsNotOpenedByItsNumber) {
+  // B chosen at the last run is gone, and C now has its number: the start cannot open B and
+  // says so, plays nothing on C, and remembers B for when it is back.
+  saveDevice(1);
+  writeCompanion("1\nB:in\n");
+  fake::script().devices = {{"A:in", ""}, {"C:in", ""}};
   start();
-  EXPECT_EQ(opens(), Lines{"midiOutOpen 0"});
-  EXPECT_EQ(checkedDevices(), Ids{cmd::kFirstDevice});
+  EXPECT_EQ(fake::callsOf("messageBox"), Lines{"messageBox warning-ok Cannot open MIDI device"});
+  EXPECT_TRUE(fake::world().openPorts.empty());
+  EXPECT_TRUE(checkedDevices().empty());
   quit();
-  EXPECT_EQ(companion(), "0\nB:in\n");
+  nextStart({{"A:in", ""}, {"C:in", ""}, {"B:in", ""}});
+  start();
+  EXPECT_EQ(checkedDevices(), Ids{cmd::kFirstDevice + 2});
+  dispatchCommand(cmd::kActive);
+  EXPECT_EQ(opens(), Lines{"midiOutOpen 2"});
 }
 
 TEST_F(DeviceNames, ANameTwiceKeepsTheSavedNumberElseTakesTheFirst) {
@@ -99,7 +126,7 @@ TEST_F(DeviceNames, ANameTwiceKeepsTheSavedNumberElseTakesTheFirst) {
 }
 
 TEST_F(DeviceNames, WithoutAWholeCompanionForTheSavedNumberTheNumberCounts) {
-  const std::string longName(32, 'B');
+  const std::string longName(plat::kDeviceNameSize, 'B');
   struct Case {
     std::string companion;  // "(none)": no file
     std::string opened;
@@ -108,7 +135,6 @@ TEST_F(DeviceNames, WithoutAWholeCompanionForTheSavedNumberTheNumberCounts) {
       {"1\nB:in\n", "midiOutOpen 0"},  // whole, and for the saved number: the name counts
       {"(none)", "midiOutOpen 1"},
       {"", "midiOutOpen 1"},
-      {"1\nNo such device\n", "midiOutOpen 1"},
       {"0\nB:in\n", "midiOutOpen 1"},  // written for another number: the settings file is newer
       {"1\nB:in", "midiOutOpen 1"},
       {"1\nB:in\nmore\n", "midiOutOpen 1"},
@@ -119,7 +145,7 @@ TEST_F(DeviceNames, WithoutAWholeCompanionForTheSavedNumberTheNumberCounts) {
   };
   for (const Case& c : cases) {
     newMachine();
-    fake::script().devices = {{"B:in", ""}, {"A:in", ""}, {longName.substr(0, 31), ""}};
+    fake::script().devices = {{"B:in", ""}, {"A:in", ""}, {longName.substr(0, plat::kDeviceNameSize - 1), ""}};
     saveDevice(1);
     if (c.companion != "(none)") writeCompanion(c.companion);
     start();

@@ -13,6 +13,7 @@
 #include "midi/devices.h"
 #include "midi/midi_output.h"
 #include "midi/short_message.h"
+#include "platform/events.h"
 
 namespace {
 
@@ -119,15 +120,20 @@ TEST_F(Devices, OpenFailureIsReportedInOrderAndChangesNothingElse) {
   EXPECT_TRUE(isSounding(60));
 }
 
-TEST_F(Devices, SwitchingClosesWithoutAllNotesOffAndKeepsActiveUntilTheReopening) {
+TEST_F(Devices, SwitchingEndsTheOldDevicesNotesThereAndKeepsActiveUntilTheReopening) {
   start();
+  handleKeyMessage(KeyMessage{false, vk::kSpace, keyParamForScanCode(57), {}});
   noteOn(0, 5, 0, 100);
   fake::clearLog();
   selectDevice(2001);
-  EXPECT_EQ(deviceCalls(), (Lines{"midiOutClose", "menuCheck 1999 off", "menuCheck 2001 on", "midiOutOpen 1",
-                                  "menuCheck 101 on", "midiOutSend C0 00 00", "invalidateClient"}));
-  EXPECT_TRUE(isSounding(60)) << "switching leaves the table alone";
+  // The held note and the pedal end on the device that has them, before its port closes; no
+  // all-notes-off on 16 channels, as a close by "Active" sends.
+  EXPECT_EQ(deviceCalls(), (Lines{"midiOutSend 80 3C 40", "midiOutSend B0 40 00", "midiOutClose", "menuCheck 1999 off",
+                                  "menuCheck 2001 on", "midiOutOpen 1", "menuCheck 101 on", "midiOutSend C0 00 00",
+                                  "invalidateClient"}));
+  EXPECT_FALSE(isSounding(60)) << "so its release sends the new device no note-off";
   EXPECT_EQ(app.midi.currentDeviceId, 1);
+  handleKeyMessage(KeyMessage{true, vk::kSpace, keyParamForScanCode(57), {}});
 
   // A switch whose opening fails unchecks Active only after the report, and keeps the new device.
   fake::script().failingOpens = {0};

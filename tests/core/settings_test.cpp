@@ -163,36 +163,33 @@ TEST_F(SettingsFile, AFallbackFolderGivesTheFirstStartAndTheSaveStaysInTheSettin
   EXPECT_EQ(app.settings.velocity, 50);
 }
 
-TEST_F(SettingsFile, ALongBasePathNeverNamesAnotherFolder) {
-  // Cutting a base longer than the buffer would find a parent folder's separator instead.
-  const std::string parent = "/" + std::string(200, 'p');
-  fake::script().settingsBasePath = parent + "/" + std::string(100, 'd') + "/plinkett";
+TEST_F(SettingsFile, APathAsLongAsTheSystemAllowsKeepsTheSettings) {
+  // Far past the 260 characters of old, the file is the one in the base's own folder.
+  const std::string folder = "/" + std::string(200, 'p') + "/" + std::string(300, 'd') + "/";
+  fake::script().settingsBasePath = folder + "plinkett";
   settingsPath();
-  EXPECT_STREQ(app.shell.settingsPath, "");
+  EXPECT_EQ(app.shell.settingsPath, folder + "PLINKETT.SET");
   app.shell.startupComplete = 1;
+  app.settings.channel = 9;
+  saveSettings();
+  app.settings.channel = 0;
+  loadSettings();
+  EXPECT_EQ(app.settings.channel, 9);
+
+  // A base that fills the room for the longest path may have been cut, and a cut one would name
+  // a parent folder: no file at all.
+  fake::script().settingsBasePath = folder + std::string(plat::kLongestPath, 'x') + "/plinkett";
+  settingsPath();
+  EXPECT_EQ(app.shell.settingsPath, "");
+  fake::clearLog();
   saveSettings();
   loadSettings();
-  EXPECT_TRUE(fake::world().files.empty());
+  EXPECT_EQ(fake::world().files.size(), 2u) << "the settings file and its companion of the first save";
   EXPECT_TRUE(fake::callsOf("fileReadSmall").empty());
 
-  // A long base whose folder is short still gives the file beside it.
-  fake::script().settingsBasePath = "/cfg/" + std::string(300, 'x');
-  settingsPath();
-  EXPECT_STREQ(app.shell.settingsPath, "/cfg/PLINKETT.SET");
-
-  // At the buffer's end: 259 characters and the terminator fit, 260 do not.
-  char path[260];
-  const std::string fits = "/" + std::string(245, 'f') + "/";
-  EXPECT_TRUE(buildSettingsPath((fits + "plinkett").c_str(), path, sizeof path));
-  EXPECT_EQ(std::string(path), fits + "PLINKETT.SET");
-  EXPECT_FALSE(buildSettingsPath(("/" + fits + "plinkett").c_str(), path, sizeof path));
-  EXPECT_STREQ(path, "");
-  EXPECT_TRUE(buildSettingsPath("C:\\Programs\\Plinkett\\plinkett.exe", path, sizeof path));
-  EXPECT_STREQ(path, "C:\\Programs\\Plinkett\\PLINKETT.SET");
-  EXPECT_TRUE(buildSettingsPath("D:plinkett.exe", path, sizeof path));
-  EXPECT_STREQ(path, "D:PLINKETT.SET");
-  EXPECT_TRUE(buildSettingsPath("plinkett", path, sizeof path));
-  EXPECT_STREQ(path, "PLINKETT.SET");
+  EXPECT_EQ(pathBeside("C:\\Programs\\Plinkett\\plinkett.exe", "PLINKETT.SET"), "C:\\Programs\\Plinkett\\PLINKETT.SET");
+  EXPECT_EQ(pathBeside("D:plinkett.exe", "PLINKETT.SET"), "D:PLINKETT.SET");
+  EXPECT_EQ(pathBeside("plinkett", "PLINKETT.SET"), "PLINKETT.SET");
 }
 
 // Whatever a damaged file holds, the program never sends a malformed word, never checks an item

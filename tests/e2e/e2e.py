@@ -159,9 +159,9 @@ class Session:
 
     # -- JACK server and the capture client
 
-    def start_jack(self, times=False):
+    def start_jack(self, times=False, client=None):
         self.spawn_jackd()
-        self.capture_client = f"e2ecapture{os.getpid()}"
+        self.capture_client = client or f"e2ecapture{os.getpid()}"
         deadline = time.monotonic() + 15
         while True:
             out_path = os.path.join(self.tmp, "capture.txt")
@@ -285,8 +285,11 @@ class Session:
         self.focus()
 
     def past_the_box(self):
-        """Answers the box the start showed ("Cannot open MIDI device") and takes up the main
-        window that follows it."""
+        """The window start_program found is a message box (transient for the main window, which
+        is not shown yet; "Cannot open MIDI device"): OK it, and take up the main window that
+        follows it."""
+        transient = self.run(["xprop", "-id", self.window, "WM_TRANSIENT_FOR"]).stdout
+        check("window id" in transient, "the start showed no message box")
         self.focus()
         self.key("Return")
         time.sleep(0.5)
@@ -297,6 +300,7 @@ class Session:
             self.window = ids[-1] if ids else None
             time.sleep(0.2)
         check(self.window, "no window after the box")
+        self.focus()
 
     def own_soundfonts(self):
         """A folder of the case's own that the program sees in place of the system's soundfont
@@ -636,15 +640,26 @@ def case_held_key_one_note_on(args):
         s.capture.expect(["90 37 64", "80 37 40"], "Q held for a second")
 
 
-def case_shift_q_octave_up(args):
-    with Session(args, "shift_q") as s:
+def key_steps_case(args, name, steps, expected):
+    with Session(args, name) as s:
         s.open_with_capture_device()
-        # As a player does it: Shift down, Q down and up, Shift up. (xdotool's "shift+q" lets go
-        # of Shift first, which by design ends a different note than the one it started.)
-        for step in (("keydown", "shift"), ("keydown", "q"), ("keyup", "q"), ("keyup", "shift")):
+        for step in steps:
             s.xdotool(*step)
             time.sleep(0.05)
-        s.capture.expect(["90 43 64", "80 43 40"], "Shift+Q")
+        s.capture.expect(expected, name)
+
+
+def case_shift_q_octave_up(args):
+    # As a player does it: Shift down, Q down and up, Shift up. (xdotool's "shift+q" lets go of
+    # Shift first, which by design ends a different note than the one it started.)
+    key_steps_case(args, "shift_q", [("keydown", "shift"), ("keydown", "q"), ("keyup", "q"), ("keyup", "shift")],
+                   ["90 43 64", "80 43 40"])
+
+
+def case_key_let_go_with_alt_held(args):
+    """Alt comes down while Q sounds and goes up after Q: Q's release still ends its note."""
+    key_steps_case(args, "alt_release", [("keydown", "q"), ("keydown", "alt"), ("keyup", "q"), ("keyup", "alt")],
+                   ["90 37 64", "80 37 40"])
 
 
 def case_space_sustain(args):
@@ -1242,15 +1257,14 @@ def case_own_jack_port(args):
         s.close_window()
 
 
-def case_device_remembered_by_name(args):
+def remembered_by_name_case(args, name, first_client, second_client):
     """Two capture clients started in one order at the first run, the second chosen; started
     in the other order at the next start, notes still reach the chosen one."""
-    with Session(args, "by_name") as s:
+    with Session(args, name) as s:
         s.start_x()
-        s.start_jack()
+        s.start_jack(client=first_client)
         first = s.capture
-        first_name = f"{s.capture_client}:in"
-        second_client = f"e2esecond{os.getpid()}"
+        first_name = f"{first_client}:in"
         second = s.add_capture(second_client)
         second_name = f"{second_client}:in"
         s.write_settings(settings_bytes(s.device_id_of(first_name)))
@@ -1264,7 +1278,7 @@ def case_device_remembered_by_name(args):
         stop(first.process)
         stop(second.process)
         second = s.add_capture(second_client)
-        first = s.add_capture(s.capture_client)
+        first = s.add_capture(first_client)
         check(s.device_id_of(first_name) == chosen_number,
               "the saved number should now name the other client")
         s.start_program()
@@ -1273,6 +1287,79 @@ def case_device_remembered_by_name(args):
         second.expect(["90 37 64", "80 37 40"], "Q at the chosen device")
         first.expect([], "the device that now has the saved number")
         s.close_window()
+
+
+def case_device_remembered_by_name(args):
+    remembered_by_name_case(args, "by_name", f"e2ecapture{os.getpid()}", f"e2esecond{os.getpid()}")
+
+
+def case_device_remembered_by_its_whole_name(args):
+    """JACK port names alike in their first 31 bytes and more: the whole name tells them apart."""
+    prefix = f"e2e-two-clients-alike-far-past-31-bytes-{os.getpid()}-"
+    remembered_by_name_case(args, "whole_name", prefix + "one", prefix + "two")
+
+
+def case_remembered_device_gone(args):
+    """The device chosen at the last run is gone and another has its number now: the start says
+    "Cannot open MIDI device" and plays nothing anywhere, rather than opening the other one."""
+    with Session(args, "gone") as s:
+        s.start_x()
+        s.start_jack()
+        chosen_client = f"e2echosen{os.getpid()}"
+        chosen = s.add_capture(chosen_client)
+        s.write_settings(settings_bytes(s.capture_device_id()))
+        s.start_program()
+        s.capture.expect(["C0 00"], "the saved device opened")
+        s.choose_device(f"{chosen_client}:in")
+        chosen.expect(["C0 00"], "the device chosen")
+        number = s.device_id_of(f"{chosen_client}:in")
+        s.close_window()
+
+        stop(chosen.process)
+        newcomer_client = f"e2enewcomer{os.getpid()}"
+        newcomer = s.add_capture(newcomer_client)
+        check(s.device_id_of(f"{newcomer_client}:in") == number,
+              "the newcomer should have the chosen device's number")
+        s.start_program()
+        s.past_the_box()
+        s.key("q")
+        newcomer.expect([], "the device that has the number now")
+        s.capture.expect([], "the first device")
+        s.close_window()
+        check(read_settings(s.settings_path)["openAtStart"] == 0, "the device is remembered as open")
+
+
+def case_device_switch_ends_the_held_note_there(args):
+    """Q held while another device is chosen: the first device hears Q end before it is left;
+    the second hears its opening and nothing of Q, not even when Q comes up."""
+    with Session(args, "switch") as s:
+        s.open_with_capture_device()
+        other_client = f"e2eother{os.getpid()}"
+        other = s.add_capture(other_client)
+        s.run(["xset", "r", "off"])  # no repeats of the held Q into the open menu
+        s.xdotool("keydown", "q")
+        s.capture.expect(["90 37 64"], "Q held")
+        s.choose_device(f"{other_client}:in")
+        other.expect(["C0 00"], "the other device opened")
+        s.xdotool("keyup", "q")
+        other.expect([], "Q let go after the switch")
+        s.capture.expect(["80 37 40"], "the device switched from")
+        s.close_window()
+
+
+def case_settings_on_a_deep_path(args):
+    """A configuration folder 600 characters deep (XDG_CONFIG_HOME): the settings are read from
+    it and written back to it."""
+    with Session(args, "deep") as s:
+        config = os.path.join(s.tmp, *["folder-of-a-deep-tree-" + "d" * 38] * 10)
+        os.makedirs(os.path.join(config, "plinkett"))
+        s.env["XDG_CONFIG_HOME"] = config
+        s.settings_path = os.path.join(config, "plinkett", "PLINKETT.SET")
+        check(len(s.settings_path) > 600, f"the path has {len(s.settings_path)} characters")
+        s.open_with_capture_device(channel=7)  # read: the opening's program change is on channel 8
+        s.key("Up")
+        s.close_window()
+        check(read_settings(s.settings_path)["transpose"] == 1, "the transposition was not saved")
 
 
 def wav_rms(path, start, end):

@@ -104,6 +104,7 @@ std::vector<std::string> callsOf(const std::string& op) {
 void clearLog() {
   gWorld.calls.clear();
   gWorld.sent.clear();
+  gWorld.sentTo.clear();
 }
 
 std::string triple(uint32_t word) {
@@ -187,7 +188,7 @@ int32_t midiOutCount() {
   return static_cast<int32_t>(gWorld.listed.size());
 }
 
-bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
+bool midiOutProductName(int32_t deviceId, char (&name)[kDeviceNameSize]) {
   fake::log([&] { return "midiOutProductName " + fake::num(deviceId); });
   const auto& devices = listedDevices();
   std::string text;
@@ -243,6 +244,7 @@ void midiOutSend(MidiHandle handle, uint32_t word) {
     return;
   }
   gWorld.sent.push_back(word);
+  gWorld.sentTo.push_back(handle);
 }
 
 void midiOutClose(MidiHandle handle) {

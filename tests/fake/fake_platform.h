@@ -74,6 +74,7 @@ struct BarState {
 struct World {
   std::vector<std::string> calls;        // every platform call, in order
   std::vector<uint32_t> sent;            // every word that reached an open port
+  std::vector<plat::MidiHandle> sentTo;  // the port each word of sent reached
   std::map<int32_t, MenuItemState> menu; // items by command id, built from the menu table
   std::vector<int32_t> deviceItems;      // ids appended to the Devices popup, in order
   std::map<plat::MidiHandle, FakeDevice> openPorts;  // and the device each was opened on

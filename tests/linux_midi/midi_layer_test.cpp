@@ -194,7 +194,7 @@ TEST(BuiltinSynth, ANoteSentDuringTheLoadSoundsAndEnds) {
 TEST(MidiPlatformServices, NumberingNamesAndTheSynthesizersSound) {
   Environment env(nullptr, "none");
   ASSERT_EQ(plat::midiOutCount(), 1);
-  char name[32];
+  char name[plat::kDeviceNameSize];
   ASSERT_TRUE(plat::midiOutProductName(-1, name));
   EXPECT_STREQ(name, kMapperName);
   ASSERT_TRUE(plat::midiOutProductName(0, name));

@@ -120,19 +120,16 @@ TEST_F(FrontEnd, MenusBarsAndKeysReachTheCore) {
   EXPECT_EQ(app.midi.deviceOpen, 0);
 }
 
-TEST_F(FrontEnd, AKeyLetGoWithAltHeldIsUpForItsNextPress) {
+TEST_F(FrontEnd, AKeyLetGoWithAltHeldEndsItsNoteAndIsUpForItsNextPress) {
   withFileSynth();
   answerBoxes();
   ASSERT_TRUE(startFrontEnd());
   key(QEvent::KeyPress, Qt::Key_Q, 24);
   ASSERT_EQ(app.midi.soundingNotes[55], 1);
-  // With Alt held the release is a system key: the note keeps sounding...
+  // Alt held as the key comes up: the release is still the note's own...
   key(QEvent::KeyRelease, Qt::Key_Q, 24, Qt::AltModifier);
-  EXPECT_EQ(app.midi.soundingNotes[55], 1);
-  key(QEvent::KeyPress, Qt::Key_Return, 36);
-  key(QEvent::KeyRelease, Qt::Key_Return, 36);
-  ASSERT_EQ(app.midi.soundingNotes[55], 0);
-  // ...but the key is up, so pressing it again plays rather than counting as a repeat.
+  EXPECT_EQ(app.midi.soundingNotes[55], 0);
+  // ...and the key is up, so pressing it again plays rather than counting as a repeat.
   key(QEvent::KeyPress, Qt::Key_Q, 24);
   EXPECT_EQ(app.midi.soundingNotes[55], 1);
   // A second press with no release between is the window system's repeat, even when it does

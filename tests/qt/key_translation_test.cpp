@@ -36,6 +36,8 @@ TEST(KeyTranslation, ScanCodesRepeatsAndModifiers) {
 
   EXPECT_EQ(translateKeyEvent(event(QEvent::KeyPress, Qt::Key_Q, Qt::AltModifier, kX11Q), false, false).routing,
             KeyRouting::System);
+  EXPECT_EQ(translateKeyEvent(event(QEvent::KeyRelease, Qt::Key_Q, Qt::AltModifier, kX11Q), true, false).routing,
+            KeyRouting::ToCore);
   EXPECT_EQ(scanCodeFromNative(0), 0xFFu);
   EXPECT_EQ(scanCodeFromNative(8 + 300), 0xFFu) << "no note key from a code beyond a byte";
   EXPECT_EQ(scanCodeFromNative(8 + 53), 53u);

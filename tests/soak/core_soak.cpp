@@ -20,6 +20,7 @@
 #include "app/commands.h"
 #include "display/rect.h"
 #include "fake/fake_platform.h"
+#include "midi/devices.h"
 #include "midi/short_message.h"
 #include "platform/events.h"
 #include "settings/settings_file.h"
@@ -50,6 +51,12 @@ struct Run {
   std::vector<int32_t> keysDown;  // scan codes pressed and not released
   bool buttonDown = false;
   bool resetExpected = false;     // the event was Reset, or an Esc press that was not a repeat
+  // A device command: the port it found open (0: none), the notes marked then, and where the
+  // event's words begin in the recording.
+  bool switched = false;
+  plat::MidiHandle switchedFrom = 0;
+  bool markedBeforeSwitch[kMidiNotes] = {};
+  std::size_t switchWords = 0;
 };
 
 [[noreturn]] void broken(const Run& run, const Options& options, const std::string& what) {
@@ -163,6 +170,8 @@ int32_t randomCommand(Random& random) {
 bool oneEvent(Run& run) {
   Random& r = run.random;
   run.resetExpected = false;
+  run.switched = false;
+  run.switchedFrom = 0;
   const uint64_t kind = r() % 100;
   if (kind < 45) {
     keyEvent(run);
@@ -172,6 +181,10 @@ bool oneEvent(Run& run) {
     const int32_t id = randomCommand(r);
     run.lastEvent = "command " + std::to_string(id);
     run.resetExpected = id == cmd::kReset;
+    run.switched = isDeviceCommand(id);
+    run.switchedFrom = run.switched && app.midi.deviceOpen != 0 ? app.midi.port : 0;
+    for (int32_t n = 0; n < kMidiNotes; ++n) run.markedBeforeSwitch[n] = app.midi.soundingNotes[n] != 0;
+    run.switchWords = fake::world().sent.size();
     dispatchCommand(id);
   } else if (kind < 83) {
     const int32_t request = static_cast<int32_t>(r() % 8);
@@ -229,13 +242,31 @@ void checkWords(Run& run, const Options& options, std::size_t& seen) {
   }
 }
 
+// No later release reaches the device a switch left: what it sounded must have ended there.
+void checkSwitch(const Run& run, const Options& options) {
+  if (run.switchedFrom == 0) return;
+  const fake::World& w = fake::world();
+  bool ended[kMidiNotes] = {};
+  for (std::size_t i = run.switchWords; i < w.sent.size(); ++i) {
+    const int32_t status = statusOf(w.sent[i]);
+    const bool noteOff = status == midi_status::kNoteOff || (status == midi_status::kNoteOn && data2Of(w.sent[i]) == 0);
+    if (w.sentTo[i] == run.switchedFrom && noteOff) ended[data1Of(w.sent[i])] = true;
+  }
+  for (int32_t n = 0; n < kMidiNotes; ++n) {
+    if (run.markedBeforeSwitch[n] && !ended[n]) broken(run, options, "note " + std::to_string(n) + " left sounding on the device switched from");
+  }
+}
+
 bool exactlyOneChecked(int32_t first, int32_t last) { return fake::checkedIn(first, last).size() == 1; }
 
 void checkAfterEvent(Run& run, const Options& options, std::size_t& seen) {
   // Esc and Reset forget every note, also with no port open to hear the reset; what the same key
   // message plays after it (an Esc key that has a note slot) is heard after the reset's words.
   if (run.resetExpected && app.midi.deviceOpen == 0) run.heard = Heard{};
+  // The device switched to has heard no note yet: none may be marked after a switch.
+  if (run.switched) run.heard = Heard{};
   checkWords(run, options, seen);
+  checkSwitch(run, options);
   for (int32_t n = 0; n < kMidiNotes; ++n) {
     // Notes released while no port is open stay marked, and the device heard no note-off either:
     // the table and the word stream agree at every moment; after a reset both are empty but for
@@ -303,7 +334,7 @@ int main(int argc, char** argv) {
       oneEvent(run);
       checkAfterEvent(run, options, seen);
       if (seen > 4096) {  // keep the recording small: the stream is checked as it comes
-        fake::world().sent.clear();
+        fake::clearLog();
         seen = 0;
       }
     }

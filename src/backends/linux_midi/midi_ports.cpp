@@ -26,6 +26,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -140,17 +141,24 @@ int32_t midiOutCount() {
   return static_cast<int32_t>(latestListing()->devices.size());
 }
 
-bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
+bool midiOutProductName(int32_t deviceId, char (&name)[kDeviceNameSize]) {
   const MidiDeviceList& list = listing();
-  const char* text = nullptr;
+  std::string_view text;
   if (deviceId == -1) {
-    if (list.mapperPresent) text = kMapperName;
+    if (!list.mapperPresent) return false;
+    text = kMapperName;
   } else if (const MidiDevice* device = deviceFor(deviceId)) {
-    text = device->name.c_str();
+    text = device->name;
+  } else {
+    return false;
   }
-  if (text == nullptr) return false;
-  std::strncpy(name, text, sizeof name - 1);
-  name[sizeof name - 1] = '\0';
+  // Every name JACK and ALSA give fits whole; one that would not is cut where a character begins.
+  std::size_t length = std::min(text.size(), sizeof name - 1);
+  if (length < text.size()) {
+    while (length > 0 && (static_cast<unsigned char>(text[length]) & 0xC0u) == 0x80u) --length;
+  }
+  std::memcpy(name, text.data(), length);
+  name[length] = '\0';
   return true;
 }
 

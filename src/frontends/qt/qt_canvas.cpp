@@ -80,8 +80,8 @@ void KeyboardCanvas::resizeEvent(QResizeEvent* event) {
 void KeyboardCanvas::handleKey(QKeyEvent* event, bool release) {
   const uint32_t code = event->nativeScanCode() & 0xFFu;
   TranslatedKey key = translateKeyEvent(*event, release, !release && keysDown_.test(code));
-  // A key is up after any real release, one with Alt held included: otherwise its next press
-  // would count as a repeat and play nothing.
+  // A key is up after any real release: otherwise its next press would count as a repeat and play
+  // nothing.
   if (release && key.routing != KeyRouting::Ignore) keysDown_.reset(code);
   if (!release && key.routing == KeyRouting::ToCore) keysDown_.set(code);
   switch (key.routing) {

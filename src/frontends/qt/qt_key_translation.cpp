@@ -101,7 +101,9 @@ uint32_t scanCodeFromNative(uint32_t nativeScanCode) {
 
 TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release, bool alreadyDown) {
   KeyMessage message{release, virtualKeyOf(event), 0, Modifiers{}};
-  if ((event.modifiers() & Qt::AltModifier) != 0) return TranslatedKey{KeyRouting::System, message};
+  // A press with Alt held is the menu's access letter; a release is always the key's own, or the
+  // note it started would sound on once Alt is let go.
+  if (!release && (event.modifiers() & Qt::AltModifier) != 0) return TranslatedKey{KeyRouting::System, message};
   if (release && event.isAutoRepeat()) return TranslatedKey{KeyRouting::Ignore, message};
   message.param = scanCodeFromNative(event.nativeScanCode()) << 16;
   if (!release && (event.isAutoRepeat() || alreadyDown)) message.param |= kAutoRepeatBit;

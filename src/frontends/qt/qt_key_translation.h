@@ -10,7 +10,7 @@ class QKeyEvent;
 enum class KeyRouting : uint8_t {
   ToCore,   // hand the message to handleKeyMessage
   Ignore,   // an auto-repeated release: X11 sends release/press pairs while a key is held
-  System,   // Alt held: a system key, left to Qt (menu access letters)
+  System,   // pressed with Alt held: a system key, left to Qt (menu access letters)
 };
 
 struct TranslatedKey {

@@ -130,6 +130,12 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
     case WM_KEYUP:
       handleKeyMessage(keyMessage(message == WM_KEYUP, wParam, lParam));
       return 0;
+    case WM_SYSKEYUP:
+      // A key let go while Alt is held still ends its note (a press with Alt held stays the
+      // system's, for the menu's access letters); the system gets the release as well, since
+      // letting go of Alt itself opens the menu.
+      handleKeyMessage(keyMessage(true, wParam, lParam));
+      break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
       handleMouseButton(message == WM_LBUTTONUP, static_cast<uint32_t>(lParam), mouseModifiers(wParam));

@@ -49,7 +49,7 @@ int32_t midiOutCount() {
 
 // The name in UTF-8 as the wide call gives it, so a device named in any script is shown and found
 // again by the name it has.
-bool midiOutProductName(int32_t deviceId, char (&name)[32]) {
+bool midiOutProductName(int32_t deviceId, char (&name)[kDeviceNameSize]) {
   MIDIOUTCAPSW caps{};
   const UINT_PTR id = static_cast<UINT_PTR>(deviceIdOf(deviceId));
   if (midiOutGetDevCapsW(id, &caps, sizeof caps) != MMSYSERR_NOERROR) return false;
