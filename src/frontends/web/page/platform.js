@@ -1,0 +1,192 @@
+// The page object the WebAssembly module calls (web_library.js): the main window's box, the
+// keyboard's canvas, the menu bar, the bars, the dialogs, MIDI and storage. Sizes and positions
+// cross in device pixels, so the keys are drawn sharp at any device pixel ratio.
+import { createBar } from './bars.js';
+import { storageRead, storageWrite } from './storage.js';
+
+const kBackground = '#f0f0f0';
+// The interface font of the menus and the dialogs; "M" in it, unscaled, is the cell the key fonts
+// are made from.
+const kInterfaceFont = '12px sans-serif';
+const kFontFamily = 'sans-serif';
+
+export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs, say }) {
+  const ctx = canvas.getContext('2d', { alpha: false });
+  const fonts = new Map();  // id -> { css, ascent, height }
+  let nextFont = 1;
+  let scale = window.devicePixelRatio || 1;
+  let core = null;          // the module's exported entry points, once it is running
+  let menu = null;
+  let destroyed = false;
+  let paintQueued = false;
+  let reported = { w: -1, h: -1 };  // the client size the core last heard of
+  let capturePointer = null;
+  const bars = [];
+
+  function cellOf(css) {
+    ctx.font = css;
+    const m = ctx.measureText('M');
+    return { ascent: m.fontBoundingBoxAscent, height: m.fontBoundingBoxAscent + m.fontBoundingBoxDescent, width: m.width };
+  }
+
+  // The canvas takes the client area's size in device pixels and the core hears of it once.
+  function applySize(w, h) {
+    if (destroyed || (w === reported.w && h === reported.h)) return;
+    reported = { w, h };
+    canvas.width = Math.max(w, 1);
+    canvas.height = Math.max(h, 1);
+    core?.webSize(w, h);
+    paint();
+  }
+
+  function paint() {
+    paintQueued = false;
+    if (core && !destroyed) core.webPaint();
+  }
+
+  const page = {
+    attach(exports, menuBar) { core = exports; menu = menuBar; },
+    scaleNow: () => scale,
+    // The display's scale changed (the page zoomed, or moved to another monitor).
+    rescale(newScale) {
+      scale = newScale;
+      core?.webScaleChanged();
+      for (const bar of bars) bar?.rescale(scale);
+    },
+    clientResized(w, h) { applySize(w, h); },
+    ended: () => destroyed,
+    end() {
+      if (destroyed) return;
+      core?.webEnd();
+      destroyed = true;
+    },
+
+    // ---- The window ---------------------------------------------------------------------
+    windowMove(w, h) {
+      if (destroyed) return;
+      const menuHeight = page.menuBarHeight();
+      windowBox.style.width = `${w / scale}px`;
+      windowBox.style.height = `${h / scale}px`;
+      // Reported at once, as a window system reports a move it was asked for; the resize
+      // observer then finds the size already known.
+      applySize(Math.max(0, w), Math.max(0, h - menuHeight));
+    },
+    windowWidth: () => Math.round(windowBox.getBoundingClientRect().width * scale),
+    windowHeight: () => Math.round(windowBox.getBoundingClientRect().height * scale),
+    screenWidth: () => Math.round(window.screen.availWidth * scale),
+    screenHeight: () => Math.round(window.screen.availHeight * scale),
+    menuBarHeight: () => Math.round(menuBarEl.getBoundingClientRect().height * scale),
+    invalidate() {
+      if (paintQueued || destroyed) return;
+      paintQueued = true;
+      requestAnimationFrame(paint);
+    },
+    menuCheck: (id, checked) => menu.check(id, checked),
+    menuSetItem: (id, text, grayed) => menu.setItem(id, text, grayed),
+    menuAppendDevice: (id, text) => menu.appendDevice(id, text),
+    menuRemoveDevices: () => menu.removeDevices(),
+    beep() {},
+    messageBox: (text, style) => dialogs.show(text, style),
+    trackPointer(pointerId) { capturePointer = pointerId; },
+    mouseCapture() {
+      if (capturePointer !== null && !canvas.hasPointerCapture(capturePointer)) {
+        try { canvas.setPointerCapture(capturePointer); } catch { /* the pointer is already up */ }
+      }
+    },
+    mouseRelease() {
+      if (capturePointer !== null && canvas.hasPointerCapture(capturePointer)) canvas.releasePointerCapture(capturePointer);
+    },
+
+    // ---- Drawing --------------------------------------------------------------------------
+    // A font of the given cell height (device pixels at the display's scale), as the desktop's
+    // font mapper makes one: the size is chosen so that ascent plus descent fill the cell.
+    fontCreate(height, weight) {
+      const cellPixels = Math.max(1, height * scale);
+      const probe = cellOf(`${weight >= 600 ? 'bold ' : ''}100px ${kFontFamily}`);
+      const size = (cellPixels * 100) / probe.height;
+      const css = `${weight >= 600 ? 'bold ' : ''}${size.toFixed(2)}px ${kFontFamily}`;
+      const cell = cellOf(css);
+      const id = nextFont++;
+      fonts.set(id, { css, ascent: cell.ascent, height: Math.round(cell.height) });
+      return id;
+    },
+    fontDelete: (id) => fonts.delete(id),
+    textExtent(font, text) {
+      const f = fonts.get(font);
+      if (!f) {
+        const cell = cellOf(kInterfaceFont);
+        ctx.font = kInterfaceFont;
+        return [Math.round(ctx.measureText(text).width), Math.round(cell.height)];
+      }
+      ctx.font = f.css;
+      return [Math.round(ctx.measureText(text).width), f.height];
+    },
+    fill(l, t, r, b, white) {
+      if (white < 0) {
+        ctx.fillStyle = kBackground;
+        ctx.fillRect(0, 0, canvas.width, canvas.height);
+        return;
+      }
+      if (r <= l || b <= t) return;
+      ctx.fillStyle = white ? '#fff' : '#000';
+      ctx.fillRect(l, t, r - l, b - t);
+    },
+    // One line centred both ways, on an opaque box of the background colour behind the text.
+    text(font, text, l, t, r, b, whiteText, whiteBack) {
+      if (text === '' || r <= l || b <= t) return;
+      const f = fonts.get(font) ?? { css: kInterfaceFont, ...cellOf(kInterfaceFont) };
+      ctx.save();
+      ctx.beginPath();
+      ctx.rect(l, t, r - l, b - t);
+      ctx.clip();
+      ctx.font = f.css;
+      const width = Math.round(ctx.measureText(text).width);
+      const x = Math.trunc((l + r - width) / 2);
+      const y = Math.trunc((t + b - f.height) / 2);
+      ctx.fillStyle = whiteBack ? '#fff' : '#000';
+      ctx.fillRect(x, y, width, f.height);
+      ctx.fillStyle = whiteText ? '#fff' : '#000';
+      ctx.textBaseline = 'alphabetic';
+      ctx.fillText(text, x, y + Math.round(f.ascent));
+      ctx.restore();
+    },
+
+    // ---- The bars ---------------------------------------------------------------------------
+    barCreate(id, vertical) {
+      bars[id] = createBar(client, vertical, (request, position) => core?.webScroll(id, request, position));
+      bars[id].move(0, 0, 0, 0, scale);
+    },
+    barRange: (id, min, max) => bars[id]?.setRange(min, max),
+    barPosition: (id, pos) => bars[id]?.setPosition(pos),
+    barTip: (id, text) => bars[id]?.setTip(text),
+    barShow: (id, visible) => bars[id]?.show(visible),
+    barMove: (id, x, y, w, h) => bars[id]?.move(x, y, w, h, scale),
+    bar: (id) => bars[id],
+    focusKeyboard() {
+      if (!destroyed && !menu.isActive() && !dialogs.isOpen()) canvas.focus({ preventScroll: true });
+    },
+
+    // ---- MIDI ---------------------------------------------------------------------------------
+    midiCount: () => midi.count(),
+    midiName: (id) => midi.name(id),
+    midiOpen: (id) => midi.open(id),
+    midiDeviceId: (handle) => midi.deviceId(handle),
+    midiSend: (handle, word) => midi.send(handle, word),
+    midiClose: (handle) => midi.close(handle),
+
+    // ---- The guide, the web, storage ----------------------------------------------------
+    openGuide(section) {
+      const where = new URL(`guide/index.html${section ? `#${section}` : ''}`, document.baseURI);
+      if (!window.open(where, '_blank', 'noopener')) say(`The user's guide is at ${where.href}`);
+    },
+    openUrl(url) { window.open(url, '_blank', 'noopener'); },
+    // The page's path stands for the program's: the settings are kept per page.
+    path() {
+      const p = window.location.pathname;
+      return p.endsWith('/') ? `${p}index.html` : p;
+    },
+    storageRead,
+    storageWrite,
+  };
+  return page;
+}
