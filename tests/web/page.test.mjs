@@ -109,3 +109,165 @@ describe('keys', () => {
     }));
   }
 });
+
+describe('menus', () => {
+  test('the keyboard walks to Midi > Channel > 2, and notes go out on channel 2', () => withSession({}, async (s) => {
+    await s.waitWords(1);
+    await s.mark();
+    await s.down('AltLeft');
+    await s.tap('KeyM');
+    await s.up('AltLeft');
+    await s.tap('KeyC');
+    await s.tap('Digit2');
+    await s.tap('Enter');
+    await s.tap('KeyQ');
+    assert.deepEqual(await s.waitWords(3), ['C1 00', '91 37 64', '81 37 40']);
+    assert.equal((await s.menuItem('2')).checked, true);
+  }));
+
+  test('the mouse chooses Midi > Program > Piano > El Gr Piano', () => withSession({}, async (s) => {
+    await s.waitWords(1);
+    await s.mark();
+    await s.clickMenu('Midi', 'Program', 'Piano', 'El Gr Piano');
+    assert.deepEqual(await s.waitWords(1), ['C0 02']);
+  }));
+
+  test('what a page cannot do is greyed, not hidden', () => withSession({}, async (s) => {
+    assert.deepEqual(await s.menuItem('Exit'), { checked: false, grayed: true });
+    assert.deepEqual(await s.menuItem('Always on Top'), { checked: false, grayed: true });
+    assert.deepEqual(await s.menuItem('Default Size'), { checked: false, grayed: false });
+  }));
+});
+
+// The canvas's pixels, to tell where a key is drawn by what changes when it is pressed.
+const canvasPixels = (s) => s.page.evaluate(() => {
+  const c = document.getElementById('keyboard');
+  return Array.from(c.getContext('2d').getImageData(0, 0, c.width, c.height).data.filter((_, i) => i % 4 === 0));
+});
+const canvasWidth = (s) => s.page.$eval('#keyboard', (c) => c.width);
+
+function changedBox(before, after, width) {
+  let [l, t, r, b] = [Infinity, Infinity, -1, -1];
+  before.forEach((v, i) => {
+    if (v === after[i]) return;
+    const [x, y] = [i % width, Math.floor(i / width)];
+    [l, t, r, b] = [Math.min(l, x), Math.min(t, y), Math.max(r, x), Math.max(b, y)];
+  });
+  return r < 0 ? null : { x: Math.round((l + r) / 2), y: Math.round((t + b) / 2) };
+}
+
+describe('mouse', () => {
+  test('a click on a drawn key plays it, and the release ends it', () => withSession({}, async (s) => {
+    await s.waitWords(1);
+    const released = await canvasPixels(s);
+    await s.down('KeyQ');
+    await s.waitWords(2);
+    const box = changedBox(released, await canvasPixels(s), await canvasWidth(s));
+    await s.up('KeyQ');
+    assert.ok(box, 'Q is drawn pressed');
+    await s.mark();
+    await s.clickClient(box.x, box.y);
+    assert.deepEqual(await s.waitWords(2), ['90 37 64', '80 37 40']);
+  }));
+
+  test('the bars: an arrow steps the velocity, the pitch bend follows its thumb and springs back', () => withSession(
+    { settings: recordingOutput({ bars: 1 }) }, async (s) => {
+      await s.waitWords(1);
+      await s.mark();
+      const bar = (i) => s.page.evaluate((n) => {
+        const el = document.querySelectorAll('.bar')[n];
+        const rect = (e) => { const r = e.getBoundingClientRect(); return [r.left + r.width / 2, r.top + r.height / 2, r.height]; };
+        return { less: rect(el.querySelector('.less')), thumb: rect(el.querySelector('.thumb')), bar: rect(el) };
+      }, i);
+      const velocity = await bar(0);
+      await s.page.mouse.click(velocity.less[0], velocity.less[1]);
+      await s.tap('KeyQ');
+      const pitch = await bar(2);
+      await s.page.mouse.move(pitch.thumb[0], pitch.thumb[1]);
+      await s.page.mouse.down();
+      await s.page.mouse.move(pitch.thumb[0], pitch.thumb[1] - pitch.bar[2], { steps: 4 });
+      await s.page.mouse.up();
+      const words = await s.waitWords(4);
+      assert.deepEqual(words.slice(0, 2), ['90 37 65', '80 37 40']);
+      assert.equal(words.at(-2), 'E0 7F 7F', 'the thumb at the top bends all the way up');
+      assert.equal(words.at(-1), 'E0 7F 3F', 'let go, it rests at 8191');
+      await s.tap('KeyW');
+      assert.equal((await s.newWords()).length, words.length + 2, 'the keyboard has the focus back');
+    }));
+});
+
+describe('the page around the keyboard', () => {
+  test('losing the focus ends the held note', () => withSession({}, async (s) => {
+    await s.waitWords(1);
+    await s.mark();
+    await s.down('KeyQ');
+    const other = await s.context.newPage();
+    await other.bringToFront();
+    assert.deepEqual(await s.waitWords(2), ['90 37 64', '80 37 40']);
+    await other.close();
+  }));
+
+  test("the keys it plays keep the browser's own action; Ctrl+W still closes the tab", () => withSession({}, async (s) => {
+    await s.page.evaluate(() => {
+      window.__prevented = [];
+      window.addEventListener('keydown', (e) => window.__prevented.push([e.code, e.defaultPrevented]));
+    });
+    for (const code of ['Slash', 'Quote', 'Space', 'KeyQ']) await s.tap(code);
+    assert.deepEqual(await s.page.evaluate(() => window.__prevented),
+      [['Slash', true], ['Quote', true], ['Space', true], ['KeyQ', true]]);
+    const closed = new Promise((r) => s.page.once('close', r));
+    await s.down('ControlLeft');
+    await s.down('KeyW').catch(() => {});
+    await closed;
+  }));
+
+  test('settings are kept across a reload, as the 64 bytes of the desktop file', () => withSession({}, async (s) => {
+    await s.waitWords(1);
+    await s.tap('NumpadAdd');
+    await s.clickMenu('Midi', 'Channel', '3');
+    await s.reload();
+    await s.mark();
+    await s.tap('KeyQ');
+    assert.deepEqual(await s.waitWords(2), ['92 37 6C', '82 37 40']);
+    const bytes = Buffer.from(await s.settingsBytes());
+    assert.equal(bytes.length, 64);
+    assert.equal(bytes.readUInt32LE(0), 0x12993315);
+    assert.equal(bytes.readInt32LE(36), 1, 'the recording output');
+    assert.equal(bytes.readInt32LE(44), 2, 'channel 3');
+    assert.equal(bytes.readInt32LE(52), 108, 'velocity');
+  }));
+
+  test('leaving the page silences all sixteen channels', () => withSession({}, async (s) => {
+    await s.waitWords(1);
+    await s.down('KeyQ');
+    const words = (await s.leave()).map(hex);
+    assert.deepEqual(words.slice(-16), allChannels('7B'));
+  }));
+
+  test('a page refused its storage still plays, with the defaults', () => withSession({ storage: false, settings: null }, async (s) => {
+    await s.clickMenu('Devices', 'Recording MIDI');
+    await s.mark();
+    await s.tap('KeyQ');
+    assert.deepEqual(await s.waitWords(2), ['90 37 64', '80 37 40']);
+  }));
+});
+
+describe('Web MIDI', () => {
+  test('outputs come and go in the Devices menu as the system reports them', () => withSession({}, async (s) => {
+    assert.deepEqual(await s.deviceItems(), ['Default synth (built-in)', 'Plinkett GM Synth', 'Recording MIDI']);
+    await s.page.evaluate(() => window.__midiStandIn.add('rec-2', 'Second & Third'));
+    assert.deepEqual((await s.deviceItems()).slice(2), ['Recording MIDI', 'Second & Third']);
+    await s.page.evaluate(() => window.__midiStandIn.remove('rec-2'));
+    assert.deepEqual((await s.deviceItems()).slice(2), ['Recording MIDI']);
+  }));
+
+  for (const [mode, why] of [['absent', 'This browser has no Web MIDI'], ['refuse', 'Access to MIDI devices was refused']]) {
+    test(`Web MIDI ${mode === 'absent' ? 'absent' : 'refused'}: the synthesizer alone, and one line says why`, () =>
+      withSession({ midi: mode }, async (s) => {
+        assert.deepEqual(await s.deviceItems(), ['Default synth (built-in)', 'Plinkett GM Synth']);
+        assert.equal(await s.statusLine(), `${why}; the built-in synthesizer plays.`);
+        // The remembered output is not there: the program says so in its own box.
+        assert.equal(await s.page.$eval('#box .text', (el) => el.textContent), 'Cannot open MIDI device');
+      }));
+  }
+});

@@ -38,7 +38,11 @@ export async function launchBrowser() {
     // The default flags of the driver would turn on automation features a player never has.
     ignoreDefaultArgs: ['--enable-automation'],
   });
-  browser.once('disconnected', () => rmSync(profile, { recursive: true, force: true }));
+  const close = browser.close.bind(browser);
+  browser.close = async () => {
+    await close();
+    rmSync(profile, { recursive: true, force: true, maxRetries: 5 });
+  };
   return browser;
 }
 
