@@ -271,3 +271,54 @@ describe('Web MIDI', () => {
       }));
   }
 });
+
+describe('the built-in synthesizer', () => {
+  // Its output is read where it leaves for the speakers, through the page's own analyser: no
+  // sound card is needed.
+  const peakWithin = (s, ms) => s.page.evaluate(async (wait) => {
+    await window.plinkett.synth.ready();
+    const { output } = window.plinkett.synth.listen();
+    const samples = new Float32Array(output.fftSize);
+    let peak = 0;
+    for (const end = performance.now() + wait; performance.now() < end && peak < 0.01;) {
+      await new Promise((r) => setTimeout(r, 20));
+      output.getFloatTimeDomainData(samples);
+      for (const v of samples) peak = Math.max(peak, Math.abs(v));
+    }
+    return peak;
+  }, ms);
+
+  test('a first start plays the synthesizer; the key held during its load sounds once it is loaded', () =>
+    withSession({ settings: null }, async (s) => {
+      assert.equal((await s.menuItem('Default synth (built-in)')).checked, true);
+      await s.down('KeyQ');
+      const peak = await peakWithin(s, 8000);
+      await s.up('KeyQ');
+      assert.ok(peak >= 0.01, `a peak of ${peak}`);
+      assert.equal(await s.statusLine(), '');
+    }));
+
+  test('a page that is not a secure context plays it without an AudioWorklet, and says why there is no MIDI', () =>
+    withSession({ settings: null, insecure: true }, async (s) => {
+      assert.equal(await s.page.evaluate(() => window.isSecureContext), false);
+      await s.down('KeyQ');
+      const peak = await peakWithin(s, 8000);
+      await s.up('KeyQ');
+      assert.ok(peak >= 0.01, `a peak of ${peak}`);
+      assert.equal(await s.statusLine(), 'MIDI devices need a secure page (https or localhost); the built-in synthesizer plays.');
+    }));
+});
+
+describe('drawing', () => {
+  for (const scale of [1, 2]) {
+    test(`at a device pixel ratio of ${scale} the keyboard is drawn in device pixels, and kept as a picture`, () =>
+      withSession({ scale }, async (s) => {
+        await s.down('KeyQ');
+        await s.waitWords(2);
+        const [canvas, css] = await s.page.$eval('#keyboard', (c) => [[c.width, c.height], [c.clientWidth, c.clientHeight]]);
+        assert.deepEqual(canvas, [css[0] * scale, css[1] * scale]);
+        await s.screenshot(`${artifacts}/page-dpr${scale}.png`);
+        await s.up('KeyQ');
+      }));
+  }
+});

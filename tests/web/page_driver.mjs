@@ -29,12 +29,16 @@ const keys = {
 };
 const modifierBits = { AltLeft: 1, ControlLeft: 2, ShiftLeft: 8 };
 
+export const kInsecureHost = 'plinkett.test';
+
 export const hex = (bytes) => bytes.map((b) => b.toString(16).toUpperCase().padStart(2, '0')).join(' ');
 
 export async function launchBrowser() {
   const profile = mkdtempSync(join(tmpdir(), 'plinkett-chromium-'));
   const browser = await puppeteer.launch({
-    executablePath: kChromium, headless: true, userDataDir: profile, args: kChromiumFlags,
+    executablePath: kChromium, headless: true, userDataDir: profile,
+    // A name for the loopback address that is not "localhost": a page that is not a secure context.
+    args: [...kChromiumFlags, `--host-resolver-rules=MAP ${kInsecureHost} 127.0.0.1`],
     // The default flags of the driver would turn on automation features a player never has.
     ignoreDefaultArgs: ['--enable-automation'],
   });
@@ -59,7 +63,8 @@ export class PageSession {
   }
 
   // A fresh profile's worth of state (storage, permissions) for each case.
-  async start({ scale = 1, midi = 'grant', outputs, settings, storage = true, viewport = [800, 450] } = {}) {
+  async start({ scale = 1, midi = 'grant', outputs, settings, storage = true, viewport = [800, 450], insecure = false } = {}) {
+    if (insecure) this.origin = this.origin.replace('127.0.0.1', kInsecureHost);
     this.context = await this.browser.createBrowserContext();
     this.page = await this.context.newPage();
     this.errors = [];

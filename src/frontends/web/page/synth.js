@@ -6,6 +6,7 @@
 // context), the same synthesizer renders on the page's own thread through a ScriptProcessorNode.
 const kSoundFont = 'TimGM6mb.sf2';
 const kScriptBufferFrames = 1024;  // ~21 ms at 48 kHz: the smallest that plays without gaps
+const kRenderQuantum = 128;
 
 export function createSynth({ say }) {
   let context = null;
@@ -30,7 +31,11 @@ export function createSynth({ say }) {
     processor.soundBankManager.addSoundBank(SoundBankLoader.fromArrayBuffer(await bank), 'main');
     await processor.processorInitialized;
     const node = context.createScriptProcessor(kScriptBufferFrames, 0, 2);
-    node.onaudioprocess = (e) => processor.process(e.outputBuffer.getChannelData(0), e.outputBuffer.getChannelData(1));
+    // The processor renders at most one render quantum a call.
+    node.onaudioprocess = (e) => {
+      const [left, right] = [e.outputBuffer.getChannelData(0), e.outputBuffer.getChannelData(1)];
+      for (let at = 0; at < left.length; at += kRenderQuantum) processor.process(left, right, at, kRenderQuantum);
+    };
     node.connect(output);
     return (bytes) => processor.processMessage(bytes);
   }
