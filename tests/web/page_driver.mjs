@@ -113,7 +113,7 @@ export class PageSession {
   async up(code) { await this.keyEvent(code, false); }
   async tap(code) { await this.down(code); await this.up(code); }
 
-  // A point of the keyboard's client area, in device pixels, clicked with the left button.
+  // A point of the keyboard's canvas, in its device pixels, clicked with the left button.
   async clickClient(x, y, { hold } = {}) {
     const at = await this.page.evaluate(([px, py]) => {
       const r = document.getElementById('keyboard').getBoundingClientRect();

@@ -27,7 +27,7 @@ EMSCRIPTEN_KEEPALIVE void webKey(int32_t release, int32_t virtualKey, int32_t sc
   handleKeyMessage(KeyMessage{release != 0, virtualKey, param, modifiers(shift, ctrl)});
 }
 
-// x and y in the canvas's device pixels, as 16-bit halves (a release may lie outside it).
+// x and y in the client area's pixels, as 16-bit halves (a release may lie outside it).
 EMSCRIPTEN_KEEPALIVE void webMouse(int32_t release, int32_t x, int32_t y, int32_t shift, int32_t ctrl) {
   const uint32_t position = (static_cast<uint32_t>(x) & 0xFFFFu) | ((static_cast<uint32_t>(y) & 0xFFFFu) << 16);
   handleMouseButton(release != 0, position, modifiers(shift, ctrl));
@@ -38,7 +38,6 @@ EMSCRIPTEN_KEEPALIVE void webSize(int32_t width, int32_t height) {
 }
 
 EMSCRIPTEN_KEEPALIVE void webPaint() { paintKeyboard(); }
-EMSCRIPTEN_KEEPALIVE void webScaleChanged() { onDisplayScaleChanged(); }
 EMSCRIPTEN_KEEPALIVE void webCommand(int32_t commandId) { dispatchCommand(commandId); }
 EMSCRIPTEN_KEEPALIVE void webDevicesChanged() { onDevicesMenuOpening(); }
 EMSCRIPTEN_KEEPALIVE void webFocusLost() { onFocusLost(); }

@@ -21,7 +21,7 @@ export function createBar(parent, vertical, report) {
   el.append(less, thumb, more);
   parent.append(el);
 
-  const state = { min: 0, max: 0, pos: 0, dragPos: null, scale: 1, x: 0, y: 0, w: 0, h: 0 };
+  const state = { min: 0, max: 0, pos: 0, dragPos: null, x: 0, y: 0, w: 0, h: 0 };
   let repeatTimer = 0;
 
   const length = () => (vertical ? state.h : state.w);
@@ -44,9 +44,8 @@ export function createBar(parent, vertical, report) {
   }
 
   function layout() {
-    const s = state.scale;
     const u = unit();
-    const css = (v) => `${v / s}px`;
+    const css = (v) => `${v}px`;
     Object.assign(el.style, { left: css(state.x), top: css(state.y), width: css(state.w), height: css(state.h) });
     const off = thumbOffset(state.dragPos ?? state.pos);
     if (vertical) {
@@ -63,10 +62,10 @@ export function createBar(parent, vertical, report) {
     el.setAttribute('aria-valuenow', String(state.pos));
   }
 
-  // Where along the bar the pointer is, in device pixels.
+  // Where along the bar the pointer is.
   function along(event) {
     const r = el.getBoundingClientRect();
-    return Math.round((vertical ? event.clientY - r.top : event.clientX - r.left) * state.scale);
+    return Math.round(vertical ? event.clientY - r.top : event.clientX - r.left);
   }
 
   function stopRepeat() {
@@ -124,11 +123,10 @@ export function createBar(parent, vertical, report) {
     setPosition(pos) { state.pos = pos; layout(); },
     setTip(text) { el.title = text; el.setAttribute('aria-valuetext', text); el.setAttribute('aria-label', text.split(':')[0]); },
     show(visible) { el.hidden = !visible; },
-    move(x, y, w, h, scale) {
-      Object.assign(state, { x, y, w: Math.max(0, w), h: Math.max(0, h), scale });
+    move(x, y, w, h) {
+      Object.assign(state, { x, y, w: Math.max(0, w), h: Math.max(0, h) });
       layout();
     },
-    rescale(scale) { state.scale = scale; layout(); },
     position: () => state.pos,
   };
 }

@@ -78,8 +78,7 @@ function onKey(event, release) {
 
 function pointerPosition(event) {
   const r = canvas.getBoundingClientRect();
-  const scale = page.scaleNow();
-  return [Math.floor((event.clientX - r.left) * scale), Math.floor((event.clientY - r.top) * scale)];
+  return [Math.floor(event.clientX - r.left), Math.floor(event.clientY - r.top)];
 }
 
 function onMouse(event, release) {
@@ -103,6 +102,7 @@ function onFocusLeft(event) {
 
 let menu = null;
 
+// The page zoomed, or moved to a monitor of another scale: the canvas takes the new resolution.
 function watchScale() {
   const query = window.matchMedia(`(resolution: ${window.devicePixelRatio}dppx)`);
   query.addEventListener('change', () => {
@@ -113,12 +113,8 @@ function watchScale() {
 
 function watchClientSize() {
   new ResizeObserver((entries) => {
-    const entry = entries[entries.length - 1];
-    const box = entry.devicePixelContentBoxSize?.[0];
-    const scale = page.scaleNow();
-    const w = box ? box.inlineSize : Math.round(entry.contentRect.width * scale);
-    const h = box ? box.blockSize : Math.round(entry.contentRect.height * scale);
-    page.clientResized(w, h);
+    const { width, height } = entries[entries.length - 1].contentRect;
+    page.clientResized(Math.round(width), Math.round(height));
   }).observe(client);
 }
 

@@ -1,13 +1,16 @@
 // The page object the WebAssembly module calls (web_library.js): the main window's box, the
-// keyboard's canvas, the menu bar, the bars, the dialogs, MIDI and storage. Sizes and positions
-// cross in device pixels, so the keys are drawn sharp at any device pixel ratio.
+// keyboard's canvas, the menu bar, the bars, the dialogs, MIDI and storage. The program's pixels
+// are the page's CSS pixels, so the window has the size it has on the desktop at any scale; the
+// canvas holds device pixels, and every edge the program draws is put on a whole device pixel and
+// its text is drawn at the device's resolution, so the keys are sharp at any device pixel ratio.
 import { createBar } from './bars.js';
 import { storageRead, storageWrite } from './storage.js';
 
 const kBackground = '#f0f0f0';
 // The interface font of the menus and the dialogs; "M" in it, unscaled, is the cell the key fonts
 // are made from.
-const kInterfaceFont = '12px sans-serif';
+const kInterfaceSize = 12;
+const kInterfaceFont = `${kInterfaceSize}px sans-serif`;
 const kFontFamily = 'sans-serif';
 
 export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs, say }) {
@@ -29,15 +32,25 @@ export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs
     return { ascent: m.fontBoundingBoxAscent, height: m.fontBoundingBoxAscent + m.fontBoundingBoxDescent, width: m.width };
   }
 
-  // The canvas takes the client area's size in device pixels and the core hears of it once.
+  // The client area's size in CSS pixels for the program (told once), its canvas in device pixels.
   function applySize(w, h) {
-    if (destroyed || (w === reported.w && h === reported.h)) return;
-    reported = { w, h };
-    canvas.width = Math.max(w, 1);
-    canvas.height = Math.max(h, 1);
-    core?.webSize(w, h);
+    if (destroyed) return;
+    const [deviceW, deviceH] = [Math.round(w * scale), Math.round(h * scale)];
+    const resized = canvas.width !== Math.max(deviceW, 1) || canvas.height !== Math.max(deviceH, 1);
+    if (resized) {
+      canvas.width = Math.max(deviceW, 1);
+      canvas.height = Math.max(deviceH, 1);
+    }
+    if (w !== reported.w || h !== reported.h) {
+      reported = { w, h };
+      core?.webSize(w, h);
+    } else if (!resized) {
+      return;
+    }
     paint();
   }
+
+  const device = (v) => Math.round(v * scale);
 
   function paint() {
     paintQueued = false;
@@ -47,11 +60,9 @@ export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs
   const page = {
     attach(exports, menuBar) { core = exports; menu = menuBar; },
     scaleNow: () => scale,
-    // The display's scale changed (the page zoomed, or moved to another monitor).
     rescale(newScale) {
       scale = newScale;
-      core?.webScaleChanged();
-      for (const bar of bars) bar?.rescale(scale);
+      applySize(reported.w, reported.h);
     },
     clientResized(w, h) { applySize(w, h); },
     ended: () => destroyed,
@@ -65,17 +76,17 @@ export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs
     windowMove(w, h) {
       if (destroyed) return;
       const menuHeight = page.menuBarHeight();
-      windowBox.style.width = `${w / scale}px`;
-      windowBox.style.height = `${h / scale}px`;
+      windowBox.style.width = `${w}px`;
+      windowBox.style.height = `${h}px`;
       // Reported at once, as a window system reports a move it was asked for; the resize
       // observer then finds the size already known.
       applySize(Math.max(0, w), Math.max(0, h - menuHeight));
     },
-    windowWidth: () => Math.round(windowBox.getBoundingClientRect().width * scale),
-    windowHeight: () => Math.round(windowBox.getBoundingClientRect().height * scale),
-    screenWidth: () => Math.round(window.screen.availWidth * scale),
-    screenHeight: () => Math.round(window.screen.availHeight * scale),
-    menuBarHeight: () => Math.round(menuBarEl.getBoundingClientRect().height * scale),
+    windowWidth: () => Math.round(windowBox.getBoundingClientRect().width),
+    windowHeight: () => Math.round(windowBox.getBoundingClientRect().height),
+    screenWidth: () => window.screen.availWidth,
+    screenHeight: () => window.screen.availHeight,
+    menuBarHeight: () => Math.round(menuBarEl.getBoundingClientRect().height),
     invalidate() {
       if (paintQueued || destroyed) return;
       paintQueued = true;
@@ -98,16 +109,16 @@ export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs
     },
 
     // ---- Drawing --------------------------------------------------------------------------
-    // A font of the given cell height (device pixels at the display's scale), as the desktop's
-    // font mapper makes one: the size is chosen so that ascent plus descent fill the cell.
+    // A font of the given cell height, as the desktop's font mapper makes one: the size is chosen
+    // so that ascent plus descent fill the cell.
     fontCreate(height, weight) {
-      const cellPixels = Math.max(1, height * scale);
-      const probe = cellOf(`${weight >= 600 ? 'bold ' : ''}100px ${kFontFamily}`);
-      const size = (cellPixels * 100) / probe.height;
-      const css = `${weight >= 600 ? 'bold ' : ''}${size.toFixed(2)}px ${kFontFamily}`;
+      const bold = weight >= 600 ? 'bold ' : '';
+      const probe = cellOf(`${bold}100px ${kFontFamily}`);
+      const size = (Math.max(1, height) * 100) / probe.height;
+      const css = `${bold}${size.toFixed(2)}px ${kFontFamily}`;
       const cell = cellOf(css);
       const id = nextFont++;
-      fonts.set(id, { css, ascent: cell.ascent, height: Math.round(cell.height) });
+      fonts.set(id, { css, bold, size, ascent: cell.ascent, height: Math.round(cell.height) });
       return id;
     },
     fontDelete: (id) => fonts.delete(id),
@@ -129,38 +140,38 @@ export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs
       }
       if (r <= l || b <= t) return;
       ctx.fillStyle = white ? '#fff' : '#000';
-      ctx.fillRect(l, t, r - l, b - t);
+      ctx.fillRect(device(l), device(t), device(r) - device(l), device(b) - device(t));
     },
     // One line centred both ways, on an opaque box of the background colour behind the text.
     text(font, text, l, t, r, b, whiteText, whiteBack) {
       if (text === '' || r <= l || b <= t) return;
-      const f = fonts.get(font) ?? { css: kInterfaceFont, ...cellOf(kInterfaceFont) };
-      ctx.save();
-      ctx.beginPath();
-      ctx.rect(l, t, r - l, b - t);
-      ctx.clip();
+      const f = fonts.get(font) ?? { css: kInterfaceFont, bold: '', size: kInterfaceSize, ...cellOf(kInterfaceFont) };
       ctx.font = f.css;
       const width = Math.round(ctx.measureText(text).width);
       const x = Math.trunc((l + r - width) / 2);
       const y = Math.trunc((t + b - f.height) / 2);
+      ctx.save();
+      ctx.beginPath();
+      ctx.rect(device(l), device(t), device(r) - device(l), device(b) - device(t));
+      ctx.clip();
       ctx.fillStyle = whiteBack ? '#fff' : '#000';
-      ctx.fillRect(x, y, width, f.height);
+      ctx.fillRect(device(x), device(y), device(x + width) - device(x), device(y + f.height) - device(y));
       ctx.fillStyle = whiteText ? '#fff' : '#000';
       ctx.textBaseline = 'alphabetic';
-      ctx.fillText(text, x, y + Math.round(f.ascent));
+      ctx.font = `${f.bold}${(f.size * scale).toFixed(2)}px ${kFontFamily}`;
+      ctx.fillText(text, device(x), device(y + f.ascent));
       ctx.restore();
     },
 
     // ---- The bars ---------------------------------------------------------------------------
     barCreate(id, vertical) {
       bars[id] = createBar(client, vertical, (request, position) => core?.webScroll(id, request, position));
-      bars[id].move(0, 0, 0, 0, scale);
     },
     barRange: (id, min, max) => bars[id]?.setRange(min, max),
     barPosition: (id, pos) => bars[id]?.setPosition(pos),
     barTip: (id, text) => bars[id]?.setTip(text),
     barShow: (id, visible) => bars[id]?.show(visible),
-    barMove: (id, x, y, w, h) => bars[id]?.move(x, y, w, h, scale),
+    barMove: (id, x, y, w, h) => bars[id]?.move(x, y, w, h),
     bar: (id) => bars[id],
     focusKeyboard() {
       if (!destroyed && !menu.isActive() && !dialogs.isOpen()) canvas.focus({ preventScroll: true });
