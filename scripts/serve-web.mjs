@@ -33,6 +33,6 @@ export function serve(folder, port = 0, host = '127.0.0.1') {
 
 if (import.meta.url === `file://${process.argv[1]}`) {
   const [folder, port] = [process.argv[2], Number(process.argv[3] ?? 8000)];
-  const server = await serve(folder, port, 'localhost');
+  const server = await serve(folder, port);
   console.log(`Plinkett is at http://localhost:${server.address().port}/`);
 }

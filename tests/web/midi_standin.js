@@ -7,6 +7,11 @@
   const sent = [];
   const outputs = new Map();
   const listeners = [];
+  // What was sent is kept for the same tab's next page once this one is going away, so the words
+  // of its close can be read there.
+  let leaving = false;
+  const keep = () => { try { sessionStorage.setItem('__midiSent', JSON.stringify(sent)); } catch { /* none */ } };
+  window.addEventListener('pagehide', () => { leaving = true; keep(); }, true);
   const access = {
     inputs: new Map(),
     outputs,
@@ -29,8 +34,7 @@
       send(data, timestamp) {
         if (this.state !== 'connected') throw new DOMException('The port is disconnected', 'InvalidStateError');
         sent.push({ output: this.name, at: performance.now(), timestamp, bytes: Array.from(data) });
-        // Kept across the page's end too (the words of its close), for the same tab's next page.
-        try { sessionStorage.setItem('__midiSent', JSON.stringify(sent)); } catch { /* none */ }
+        if (leaving) keep();
       },
       clear() {},
     };

@@ -39,6 +39,8 @@ EMSCRIPTEN_KEEPALIVE void webSize(int32_t width, int32_t height) {
 
 EMSCRIPTEN_KEEPALIVE void webPaint() { paintKeyboard(); }
 EMSCRIPTEN_KEEPALIVE void webCommand(int32_t commandId) { dispatchCommand(commandId); }
+// The Devices popup opens, or Web MIDI reports an output come or gone: the list is taken anew, so
+// the menu follows the system even while it is open.
 EMSCRIPTEN_KEEPALIVE void webDevicesChanged() { onDevicesMenuOpening(); }
 EMSCRIPTEN_KEEPALIVE void webFocusLost() { onFocusLost(); }
 EMSCRIPTEN_KEEPALIVE void webMenuTakesKeyboard() { onMenuTakesKeyboard(); }

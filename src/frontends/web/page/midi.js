@@ -33,6 +33,7 @@ export function createMidi({ synth, changed }) {
   return {
     // Web MIDI access arrived: the outputs join the list, and follow the system from now on.
     setAccess(midiAccess) {
+      if (access) return;
       access = midiAccess;
       access.addEventListener('statechange', () => changed());
       changed();
