@@ -132,6 +132,14 @@ describe('menus', () => {
     assert.deepEqual(await s.waitWords(1), ['C0 02']);
   }));
 
+  test('Big zooms the window to fit the keys, half as wide again as Normal', () => withSession({}, async (s) => {
+    const width = () => s.page.$eval('#window', (el) => el.getBoundingClientRect().width);
+    await s.clickMenu('Window', 'Default Size');
+    const normal = await width();
+    await s.clickMenu('Window', 'Zoom Keyboard', 'Big');
+    assert.ok(Math.abs((await width()) - 1.5 * normal) <= 1, `${normal} then ${await width()}`);
+  }));
+
   test('what a page cannot do is greyed, not hidden', () => withSession({}, async (s) => {
     assert.deepEqual(await s.menuItem('Exit'), { checked: false, grayed: true });
     assert.deepEqual(await s.menuItem('Always on Top'), { checked: false, grayed: true });

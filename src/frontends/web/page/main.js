@@ -190,6 +190,7 @@ async function start() {
   }, true);
   window.addEventListener('pagehide', () => page.end());
   window.addEventListener('pageshow', (e) => { if (e.persisted) window.location.reload(); });
+  // For the tests and the benchmark, which look at the page from outside.
   window.plinkett = { page, midi, synth, menu, core };
 }
 

@@ -123,8 +123,14 @@ export function createMenuBar(bar, rows, handlers) {
     }
   }
 
-  // A popup that would run off the page's bottom scrolls within it instead.
+  // Popups are placed on the page itself (fixed), so neither the window's edge nor a parent popup
+  // that scrolls cuts them: below a menu bar entry, beside a submenu's item. One that would run
+  // off the page's bottom scrolls within it instead.
   function placePopup(owner, popup) {
+    const o = owner.getBoundingClientRect();
+    const top = owner.classList.contains('top');
+    popup.style.left = `${top ? o.left : o.right}px`;
+    popup.style.top = `${top ? o.bottom : o.top - 3}px`;
     popup.style.maxHeight = '';
     const r = popup.getBoundingClientRect();
     const room = window.innerHeight - r.top - 4;
@@ -277,8 +283,12 @@ export function createMenuBar(bar, rows, handlers) {
   bar.addEventListener('pointerdown', onPointerDown);
   bar.addEventListener('click', onClick);
   bar.addEventListener('pointerover', onHover);
+  // A click outside an open menu closes it and does nothing else, as on the desktop.
   document.addEventListener('pointerdown', (event) => {
-    if (active && !bar.contains(event.target)) closeAll();
+    if (!active || bar.contains(event.target)) return;
+    closeAll();
+    event.stopPropagation();
+    event.preventDefault();
   }, true);
   bar.addEventListener('focusout', (event) => {
     if (active && !bar.contains(event.relatedTarget)) {
