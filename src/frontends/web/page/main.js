@@ -31,7 +31,8 @@ function say(text) {
 
 const synth = createSynth({ say });
 let core = null;
-const midi = createMidi({ synth, changed: () => core?.webDevicesChanged() });
+let started = false;  // the program's start has listed the devices: changes are followed from then on
+const midi = createMidi({ synth, changed: () => { if (started && !page.ended()) core.webDevicesChanged(); } });
 const dialogs = createDialogs($('box'), document.title, () => page.focusKeyboard());
 const page = createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs, say });
 
@@ -160,6 +161,7 @@ async function start() {
     if (got) midi.setAccess(got);
   }
   if (core.webStart() === 0) return;
+  started = true;
   windowBox.hidden = false;
   watchClientSize();
   watchScale();
