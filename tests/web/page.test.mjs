@@ -205,15 +205,19 @@ describe('mouse', () => {
 });
 
 describe('the page around the keyboard', () => {
-  test('losing the focus ends the held note', () => withSession({}, async (s) => {
-    await s.waitWords(1);
-    await s.mark();
-    await s.down('KeyQ');
-    const other = await s.context.newPage();
-    await other.bringToFront();
-    assert.deepEqual(await s.waitWords(2), ['90 37 64', '80 37 40']);
-    await other.close();
-  }));
+  const focusLosses = [
+    ['another tab comes to the front', async (s) => (await s.context.newPage()).bringToFront()],
+    ['a click on the page beside the window', (s) => s.page.mouse.click(700, 400)],
+  ];
+  for (const [how, loseFocus] of focusLosses) {
+    test(`the held note ends when ${how}`, () => withSession({}, async (s) => {
+      await s.waitWords(1);
+      await s.mark();
+      await s.down('KeyQ');
+      await loseFocus(s);
+      assert.deepEqual(await s.waitWords(2), ['90 37 64', '80 37 40']);
+    }));
+  }
 
   test("the keys it plays keep the browser's own action; Ctrl+W still closes the tab", () => withSession({}, async (s) => {
     await s.page.evaluate(() => {
