@@ -102,6 +102,19 @@ function onFocusLeft(event) {
 }
 
 let menu = null;
+let module = null;
+
+// F10, and Alt pressed and let go alone, give the menu bar the keyboard, as on the desktop.
+let altAlone = false;
+function onMenuKey(event, release) {
+  if (!release && event.code === 'F10') {
+    event.preventDefault();
+    menu.openByKey('');
+  } else if (release && event.key === 'Alt' && altAlone) {
+    menu.openByKey('');
+  }
+  if (!release) altAlone = event.key === 'Alt';
+}
 
 // The page zoomed, or moved to a monitor of another scale: the canvas takes the new resolution.
 function watchScale() {
@@ -112,6 +125,7 @@ function watchScale() {
   }, { once: true });
 }
 
+// The client area's size: set by the program (zoom, default size) or by the player's dragging.
 function watchClientSize() {
   new ResizeObserver((entries) => {
     const { width, height } = entries[entries.length - 1].contentRect;
@@ -119,22 +133,39 @@ function watchClientSize() {
   }).observe(client);
 }
 
-function menuRows(exports) {
+function listen() {
+  canvas.addEventListener('keydown', (e) => { onMenuKey(e, false); onKey(e, false); });
+  canvas.addEventListener('keyup', (e) => { onKey(e, true); onMenuKey(e, true); });
+  canvas.addEventListener('pointerdown', (e) => onMouse(e, false));
+  canvas.addEventListener('pointerup', (e) => onMouse(e, true));
+  canvas.addEventListener('lostpointercapture', () => core.webCaptureLost());
+  canvas.addEventListener('blur', onFocusLeft);
+  document.addEventListener('visibilitychange', () => {
+    if (document.visibilityState === 'hidden' && !page.ended()) core.webFocusLost();
+  });
+  window.addEventListener('pagehide', () => page.end());
+  // A page brought back from the browser's cache has ended already: it starts again.
+  window.addEventListener('pageshow', (e) => { if (e.persisted) window.location.reload(); });
+  watchClientSize();
+  watchScale();
+}
+
+// The menu table's rows, as events.h's MenuEntry has them (kind 2 is a separator, with no text).
+function menuRows() {
   const rows = [];
-  for (let i = 0, n = exports.webMenuRows(); i < n; ++i) {
+  for (let i = 0, n = core.webMenuRows(); i < n; ++i) {
+    const kind = core.webMenuKind(i);
     rows.push({
-      depth: exports.webMenuDepth(i),
-      kind: exports.webMenuKind(i),
-      id: exports.webMenuId(i),
-      text: exports.webMenuKind(i) === 2 ? null : module.UTF8ToString(exports.webMenuText(i)),
-      checked: exports.webMenuChecked(i) !== 0,
-      devicesPopup: exports.webMenuIsDevices(i) !== 0,
+      depth: core.webMenuDepth(i),
+      kind,
+      id: core.webMenuId(i),
+      text: kind === 2 ? null : module.UTF8ToString(core.webMenuText(i)),
+      checked: core.webMenuChecked(i) !== 0,
+      devicesPopup: core.webMenuIsDevices(i) !== 0,
     });
   }
   return rows;
 }
-
-let module = null;
 
 async function start() {
   const access = midiAccess();
@@ -145,7 +176,7 @@ async function start() {
   for (const name of Object.keys(module)) {
     if (name.startsWith('_web')) core[name.slice(1)] = module[name];
   }
-  menu = createMenuBar(menuBarEl, menuRows(core), {
+  menu = createMenuBar(menuBarEl, menuRows(), {
     command: (id) => core.webCommand(id),
     devicesOpening: () => core.webDevicesChanged(),
     takesKeyboard: () => core.webMenuTakesKeyboard(),
@@ -155,7 +186,7 @@ async function start() {
   menu.gray(core.webTopmostCommand());
   page.attach(core, menu);
 
-  // The saved device may be a Web MIDI output: its list is waited for, a while.
+  // The remembered device may be a Web MIDI output: its list is waited for, a while.
   if (access && wantsOutput) {
     const got = await Promise.race([access, new Promise((r) => setTimeout(() => r(null), kMidiWaitMs))]);
     if (got) midi.setAccess(got);
@@ -163,35 +194,10 @@ async function start() {
   if (core.webStart() === 0) return;
   started = true;
   windowBox.hidden = false;
-  watchClientSize();
-  watchScale();
   canvas.focus({ preventScroll: true });
   performance.mark('plinkett-keyboard-drawn');
   if (access) access.then((a) => { if (a && !page.ended()) midi.setAccess(a); });
-
-  canvas.addEventListener('keydown', (e) => onKey(e, false));
-  canvas.addEventListener('keyup', (e) => onKey(e, true));
-  canvas.addEventListener('pointerdown', (e) => onMouse(e, false));
-  canvas.addEventListener('pointerup', (e) => onMouse(e, true));
-  canvas.addEventListener('lostpointercapture', () => core.webCaptureLost());
-  canvas.addEventListener('blur', onFocusLeft);
-  document.addEventListener('visibilitychange', () => {
-    if (document.visibilityState === 'hidden' && !page.ended()) core.webFocusLost();
-  });
-  // F10 and Alt alone give the menu the keyboard, as on the desktop.
-  canvas.addEventListener('keyup', (e) => {
-    if (e.key === 'Alt' && lastKeyWasAlt) menu.openByKey('');
-  });
-  let lastKeyWasAlt = false;
-  canvas.addEventListener('keydown', (e) => {
-    lastKeyWasAlt = e.key === 'Alt';
-    if (e.code === 'F10') {
-      e.preventDefault();
-      menu.openByKey('');
-    }
-  }, true);
-  window.addEventListener('pagehide', () => page.end());
-  window.addEventListener('pageshow', (e) => { if (e.persisted) window.location.reload(); });
+  listen();
   // For the tests and the benchmark, which look at the page from outside.
   window.plinkett = { page, midi, synth, menu, core };
 }

@@ -59,7 +59,6 @@ export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs
 
   const page = {
     attach(exports, menuBar) { core = exports; menu = menuBar; },
-    scaleNow: () => scale,
     rescale(newScale) {
       scale = newScale;
       applySize(reported.w, reported.h);
