@@ -102,6 +102,20 @@ try {
   out(`Key press (event timeStamp) to MIDIOutput.send(), ${presses} presses: median ${ms(percentile(latency, 50))}, ` +
     `p99 ${ms(percentile(latency, 99))}, min ${ms(latency[0])}, max ${ms(latency.at(-1))}`);
   await s.close();
+
+  // The built-in synthesizer's audio path as the browser reports it: the context's own buffering
+  // (baseLatency) and the output's (outputLatency; here a headless Chromium's stand-in output).
+  const synth = new PageSession(browser, origin);
+  await synth.start({ midi: 'absent' });
+  await synth.tap('KeyQ');
+  const audio = await synth.page.evaluate(async () => {
+    await window.plinkett.synth.ready();
+    const { context } = window.plinkett.synth.listen();
+    return { rate: context.sampleRate, base: context.baseLatency, output: context.outputLatency, worklet: !!context.audioWorklet };
+  });
+  out(`Built-in synthesizer: ${audio.worklet ? 'AudioWorklet' : 'ScriptProcessorNode'} at ${audio.rate} Hz, render quantum 128 frames ` +
+    `(${ms((128 / audio.rate) * 1000)}), baseLatency ${ms(audio.base * 1000)}, outputLatency ${ms(audio.output * 1000)}`);
+  await synth.close();
 } finally {
   await browser.close();
   server.close();

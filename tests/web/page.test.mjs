@@ -279,7 +279,8 @@ describe('Web MIDI', () => {
         assert.deepEqual(await s.deviceItems(), ['Default synth (built-in)', 'Plinkett GM Synth']);
         assert.equal(await s.statusLine(), `${why}; the built-in synthesizer plays.`);
         // The remembered output is not there: the program says so in its own box.
-        assert.equal(await s.page.$eval('#box .text', (el) => el.textContent), 'Cannot open MIDI device');
+        assert.deepEqual(await s.page.$eval('#box', (el) => [el.open, el.querySelector('.caption').textContent,
+          el.querySelector('.text').textContent]), [true, 'Plinkett Freeware', 'Cannot open MIDI device']);
       }));
   }
 });

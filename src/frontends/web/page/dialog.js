@@ -3,13 +3,12 @@
 const icons = ['error', 'warning', 'warning', ''];  // by the core's box style
 const kRetryCancel = 2;
 
-export function createDialogs(dialog, caption, done) {
+export function createDialogs(dialog, done) {
   const queue = [];
   const title = dialog.querySelector('.caption');
   const icon = dialog.querySelector('.icon');
   const text = dialog.querySelector('.text');
   const buttons = dialog.querySelector('.buttons');
-  title.textContent = caption;
 
   function button(label) {
     const b = document.createElement('button');
@@ -35,6 +34,7 @@ export function createDialogs(dialog, caption, done) {
   });
 
   return {
+    setCaption(caption) { title.textContent = caption; },
     show(message, style) {
       queue.push({ message, style });
       showNext();

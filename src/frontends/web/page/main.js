@@ -33,7 +33,7 @@ const synth = createSynth({ say });
 let core = null;
 let started = false;  // the program's start has listed the devices: changes are followed from then on
 const midi = createMidi({ synth, changed: () => { if (started && !page.ended()) core.webDevicesChanged(); } });
-const dialogs = createDialogs($('box'), document.title, () => page.focusKeyboard());
+const dialogs = createDialogs($('box'), () => page.focusKeyboard());
 const page = createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs, say });
 
 // ---- Web MIDI --------------------------------------------------------------------------------
@@ -176,6 +176,9 @@ async function start() {
   for (const name of Object.keys(module)) {
     if (name.startsWith('_web')) core[name.slice(1)] = module[name];
   }
+  // The program's caption names the page and every box, as it names the desktop's windows.
+  document.title = module.UTF8ToString(core.webCaption());
+  dialogs.setCaption(document.title);
   menu = createMenuBar(menuBarEl, menuRows(), {
     command: (id) => core.webCommand(id),
     devicesOpening: () => core.webDevicesChanged(),
