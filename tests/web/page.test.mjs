@@ -140,6 +140,16 @@ describe('menus', () => {
     assert.ok(Math.abs((await width()) - 1.5 * normal) <= 1, `${normal} then ${await width()}`);
   }));
 
+  for (const [item, where] of [['Index', '/guide/index.html'], ['Using help', '/guide/index.html#using-this-guide']]) {
+    test(`Help > ${item} opens the page's own guide in a new tab`, () => withSession({}, async (s) => {
+      const opened = new Promise((r) => s.browser.once('targetcreated', r));
+      await s.clickMenu('Help', item);
+      const target = await opened;
+      assert.equal(new URL(target.url()).pathname + new URL(target.url()).hash, where);
+      assert.match(await (await target.page()).title(), /Plinkett/);
+    }));
+  }
+
   test('what a page cannot do is greyed, not hidden', () => withSession({}, async (s) => {
     assert.deepEqual(await s.menuItem('Exit'), { checked: false, grayed: true });
     assert.deepEqual(await s.menuItem('Always on Top'), { checked: false, grayed: true });
