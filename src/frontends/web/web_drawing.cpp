@@ -55,10 +55,8 @@ Surface paintBegin() {
 
 void paintEnd(Surface surface) { closeSurface(surface); }
 
-// The page makes the font at the display's scale, so text in it measures in device pixels. The
-// width asked for is left to the face: a canvas cannot stretch one.
-Font fontCreate(int32_t height, int32_t, int32_t weight) {
-  return static_cast<Font>(pageFontCreate(height, weight));
+Font fontCreate(int32_t height, int32_t width, int32_t weight) {
+  return static_cast<Font>(pageFontCreate(height, width, weight));
 }
 
 Font fontSelect(Surface surface, Font font) {

@@ -26,7 +26,7 @@ void pageMouseCapture();
 void pageMouseRelease();
 
 // Drawing on the keyboard's canvas, in device pixels.
-int32_t pageFontCreate(int32_t height, int32_t weight);
+int32_t pageFontCreate(int32_t height, int32_t width, int32_t weight);
 void pageFontDelete(int32_t font);
 // Writes the width and height of text in the font (0: the interface font, unscaled).
 void pageTextExtent(int32_t font, const char* text, int32_t* size);

@@ -17,7 +17,7 @@ mergeInto(LibraryManager.library, {
   pageMouseCapture: function () { Module.page.mouseCapture(); },
   pageMouseRelease: function () { Module.page.mouseRelease(); },
 
-  pageFontCreate: function (height, weight) { return Module.page.fontCreate(height, weight); },
+  pageFontCreate: function (height, width, weight) { return Module.page.fontCreate(height, width, weight); },
   pageFontDelete: function (font) { Module.page.fontDelete(font); },
   pageTextExtent: function (font, text, size) {
     var extent = Module.page.textExtent(font, UTF8ToString(text));

@@ -12,6 +12,9 @@ const kBackground = '#f0f0f0';
 const kInterfaceSize = 12;
 const kInterfaceFont = `${kInterfaceSize}px sans-serif`;
 const kFontFamily = 'sans-serif';
+// A font's average character width is taken over the small letters and the space, as a face's
+// own figure was first defined.
+const kAverageSample = 'abcdefghijklmnopqrstuvwxyz ';
 
 export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs, say }) {
   const ctx = canvas.getContext('2d', { alpha: false });
@@ -108,16 +111,20 @@ export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs
     },
 
     // ---- Drawing --------------------------------------------------------------------------
-    // A font of the given cell height, as the desktop's font mapper makes one: the size is chosen
-    // so that ascent plus descent fill the cell.
-    fontCreate(height, weight) {
+    // A font of the given cell height and average character width, as the desktop's font mapper
+    // makes one: the size is chosen so that ascent plus descent fill the cell, and the face is
+    // stretched across to the width asked for (within half and twice its own).
+    fontCreate(height, width, weight) {
       const bold = weight >= 600 ? 'bold ' : '';
       const probe = cellOf(`${bold}100px ${kFontFamily}`);
       const size = (Math.max(1, height) * 100) / probe.height;
       const css = `${bold}${size.toFixed(2)}px ${kFontFamily}`;
       const cell = cellOf(css);
+      ctx.font = css;
+      const average = ctx.measureText(kAverageSample).width / kAverageSample.length;
+      const stretch = width > 0 && average > 0 ? Math.min(Math.max(width / average, 0.5), 2) : 1;
       const id = nextFont++;
-      fonts.set(id, { css, bold, size, ascent: cell.ascent, height: Math.round(cell.height) });
+      fonts.set(id, { css, bold, size, stretch, ascent: cell.ascent, height: Math.round(cell.height) });
       return id;
     },
     fontDelete: (id) => fonts.delete(id),
@@ -129,7 +136,7 @@ export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs
         return [Math.round(ctx.measureText(text).width), Math.round(cell.height)];
       }
       ctx.font = f.css;
-      return [Math.round(ctx.measureText(text).width), f.height];
+      return [Math.round(ctx.measureText(text).width * f.stretch), f.height];
     },
     fill(l, t, r, b, white) {
       if (white < 0) {
@@ -144,9 +151,9 @@ export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs
     // One line centred both ways, on an opaque box of the background colour behind the text.
     text(font, text, l, t, r, b, whiteText, whiteBack) {
       if (text === '' || r <= l || b <= t) return;
-      const f = fonts.get(font) ?? { css: kInterfaceFont, bold: '', size: kInterfaceSize, ...cellOf(kInterfaceFont) };
+      const f = fonts.get(font) ?? { css: kInterfaceFont, bold: '', size: kInterfaceSize, stretch: 1, ...cellOf(kInterfaceFont) };
       ctx.font = f.css;
-      const width = Math.round(ctx.measureText(text).width);
+      const width = Math.round(ctx.measureText(text).width * f.stretch);
       const x = Math.trunc((l + r - width) / 2);
       const y = Math.trunc((t + b - f.height) / 2);
       ctx.save();
@@ -158,7 +165,9 @@ export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs
       ctx.fillStyle = whiteText ? '#fff' : '#000';
       ctx.textBaseline = 'alphabetic';
       ctx.font = `${f.bold}${(f.size * scale).toFixed(2)}px ${kFontFamily}`;
-      ctx.fillText(text, device(x), device(y + f.ascent));
+      ctx.translate(device(x), device(y + f.ascent));
+      ctx.scale(f.stretch, 1);
+      ctx.fillText(text, 0, 0);
       ctx.restore();
     },
 
