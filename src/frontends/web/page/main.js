@@ -64,8 +64,9 @@ function onKey(event, release) {
   if (page.ended()) return;
   synth.wake();
   if (event.code === 'F10') return;  // the menu's key, as on the desktop
-  if (!release && event.altKey && event.code.startsWith('Key')) {
-    if (menu.openByKey(event.code.slice(3).toLowerCase())) event.preventDefault();
+  // An access letter is the letter the key types in the player's layout, as on the desktop.
+  if (!release && event.altKey && event.key.length === 1) {
+    if (menu.openByKey(event.key.toLowerCase())) event.preventDefault();
     return;
   }
   const message = keyMessage(event, release, !release && down.has(event.code));
