@@ -18,7 +18,7 @@ const kAverageSample = 'abcdefghijklmnopqrstuvwxyz ';
 
 export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs, say }) {
   const ctx = canvas.getContext('2d', { alpha: false });
-  const fonts = new Map();  // id -> { css, ascent, height }
+  const fonts = new Map();  // id -> { css, bold, size, stretch, ascent, height }, in CSS pixels
   let nextFont = 1;
   let scale = window.devicePixelRatio || 1;
   let core = null;          // the module's exported entry points, once it is running
@@ -32,7 +32,7 @@ export function createPage({ windowBox, menuBarEl, client, canvas, midi, dialogs
   function cellOf(css) {
     ctx.font = css;
     const m = ctx.measureText('M');
-    return { ascent: m.fontBoundingBoxAscent, height: m.fontBoundingBoxAscent + m.fontBoundingBoxDescent, width: m.width };
+    return { ascent: m.fontBoundingBoxAscent, height: m.fontBoundingBoxAscent + m.fontBoundingBoxDescent };
   }
 
   // The client area's size in CSS pixels for the program (told once), its canvas in device pixels.
