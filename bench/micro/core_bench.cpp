@@ -34,8 +34,8 @@ void BM_KeyMessageToMidiWord(benchmark::State& state) {
     state.SkipWithError("the program did not start with a port open");
     return;
   }
-  const KeyMessage press{false, kVkQ, keyParamForScanCode(kScanQ), {}};
-  const KeyMessage release{true, kVkQ, keyParamForScanCode(kScanQ), {}};
+  const KeyMessage press{false, kVkQ, kScanQ, false, {}};
+  const KeyMessage release{true, kVkQ, kScanQ, false, {}};
   fake::clearLog();
   bool down = false;
   int64_t words = 0;

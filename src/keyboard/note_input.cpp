@@ -17,8 +17,6 @@ namespace {
 constexpr int32_t kSustainOn = 127;
 constexpr int32_t kSustainOff = 0;
 
-int32_t scanCodeOf(uint32_t param) { return static_cast<int32_t>((param >> 16) & 0xFFu); }
-
 // A damaged settings file can hold any transpose; the sum is formed wide and pinned to the int32
 // range so it cannot overflow. The note numbering limits the result to 0..127 in any case.
 int32_t playedOctave(int32_t slotOctave, int32_t shift) {
@@ -89,9 +87,8 @@ void releaseEverythingHeld() {
 
 }  // namespace
 
-void noteKeyEvent(bool release, uint32_t param, Modifiers modifiers, const KeyLayout& layout) {
-  int32_t scan = scanCodeOf(param);
-  if (scan >= kLayoutSlots) return;
+void noteKeyEvent(bool release, int32_t scan, Modifiers modifiers, const KeyLayout& layout) {
+  if (scan < 0 || scan >= kLayoutSlots) return;
   const KeySlot& slot = layout[scan];
   if (slot.octave < 0) return;  // gap or vacant slot
   // Transposition, shift and channel are those of this moment: a release asks for the note it
@@ -102,7 +99,6 @@ void noteKeyEvent(bool release, uint32_t param, Modifiers modifiers, const KeyLa
     drawKeyNow(layout, scan, false);
     return;
   }
-  if ((param & kAutoRepeatBit) != 0) return;
   noteOn(app.settings.channel, octave, slot.semitone, app.settings.velocity);
   drawKeyNow(layout, scan, true);
 }
@@ -115,13 +111,14 @@ void handleKeyMessage(const KeyMessage& message) {
     case vk::kEscape: handleEscape(message.release); break;
     default: break;
   }
-  // Every key goes on to note input; the keys above have no note slot and play nothing.
-  if (app.midi.deviceOpen != 0) {
-    noteKeyEvent(message.release, message.param, message.modifiers, currentLayout());
+  // Every key goes on to note input; the keys above have no note slot and play nothing. A held
+  // key's auto-repeats play nothing either.
+  if (app.midi.deviceOpen != 0 && (message.release || !message.autoRepeat)) {
+    noteKeyEvent(message.release, message.scanCode, message.modifiers, currentLayout());
   }
 }
 
-void handleMouseButton(bool release, uint32_t position, Modifiers modifiers) {
+void handleMouseButton(bool release, int32_t x, int32_t y, Modifiers modifiers) {
   const KeyLayout& layout = currentLayout();
   int32_t scan = -1;
   if (release) {
@@ -137,14 +134,14 @@ void handleMouseButton(bool release, uint32_t position, Modifiers modifiers) {
   } else {
     plat::mouseCapture();
     app.input.mouseCaptured = 1;
-    app.input.pressPoint.x = static_cast<uint16_t>(position & 0xFFFFu);
-    app.input.pressPoint.y = static_cast<uint16_t>(position >> 16);
+    // Kept in 16 bits, as a window system reports client pixels: no client area is wider.
+    app.input.pressPoint.x = static_cast<uint16_t>(x);
+    app.input.pressPoint.y = static_cast<uint16_t>(y);
     scan = hitTestKey(layout, app.input.pressPoint.x, app.input.pressPoint.y);
     app.input.pressedScan = scan;
   }
   if (app.midi.deviceOpen == 0 || scan == -1) return;
-  // A mouse press is never an auto-repeat: the parameter carries the scan code alone.
-  noteKeyEvent(release, keyParamForScanCode(scan), modifiers, layout);
+  noteKeyEvent(release, scan, modifiers, layout);
 }
 
 int32_t hitTestKey(const KeyLayout& layout, int32_t x, int32_t y) {

@@ -10,6 +10,8 @@
 #include "keyboard/key_layouts.h"
 #include "platform/events.h"
 
-void noteKeyEvent(bool release, uint32_t param, Modifiers modifiers, const KeyLayout& layout);
+// A note key (by its scan code in the layout) pressed or let go; a scan code with no note plays
+// nothing.
+void noteKeyEvent(bool release, int32_t scan, Modifiers modifiers, const KeyLayout& layout);
 // Scan code of the key under the point, or -1; the lower scan code wins where keys overlap.
 int32_t hitTestKey(const KeyLayout& layout, int32_t x, int32_t y);

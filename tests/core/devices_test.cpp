@@ -122,7 +122,7 @@ TEST_F(Devices, OpenFailureIsReportedInOrderAndChangesNothingElse) {
 
 TEST_F(Devices, SwitchingEndsTheOldDevicesNotesThereAndKeepsActiveUntilTheReopening) {
   start();
-  handleKeyMessage(KeyMessage{false, vk::kSpace, keyParamForScanCode(57), {}});
+  handleKeyMessage(KeyMessage{false, vk::kSpace, 57, false, {}});
   noteOn(0, 5, 0, 100);
   fake::clearLog();
   selectDevice(2001);
@@ -133,7 +133,7 @@ TEST_F(Devices, SwitchingEndsTheOldDevicesNotesThereAndKeepsActiveUntilTheReopen
                                   "invalidateClient"}));
   EXPECT_FALSE(isSounding(60)) << "so its release sends the new device no note-off";
   EXPECT_EQ(app.midi.currentDeviceId, 1);
-  handleKeyMessage(KeyMessage{true, vk::kSpace, keyParamForScanCode(57), {}});
+  handleKeyMessage(KeyMessage{true, vk::kSpace, 57, false, {}});
 
   // A switch whose opening fails unchecks Active only after the report, and keeps the new device.
   fake::script().failingOpens = {0};

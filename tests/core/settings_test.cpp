@@ -221,15 +221,15 @@ TEST(SettingsContent, AnyValuesKeepTheProgramSound) {
     for (int32_t vk : {0, vk::kUp, vk::kDown, vk::kKeypadPlus, vk::kKeypadMinus, vk::kSpace, vk::kEnter, vk::kEscape}) {
       for (int32_t scan : {16, 44, 2, 53, 30}) {
         Modifiers m{random() % 2 == 0, random() % 2 == 0};
-        handleKeyMessage(KeyMessage{false, vk, keyParamForScanCode(scan), m});
-        handleKeyMessage(KeyMessage{true, vk, keyParamForScanCode(scan), m});
+        handleKeyMessage(KeyMessage{false, vk, static_cast<uint8_t>(scan), false, m});
+        handleKeyMessage(KeyMessage{true, vk, static_cast<uint8_t>(scan), false, m});
       }
     }
-    handleMouseButton(false, (60u << 16) | 200u, {});
-    handleMouseButton(true, 0, {});
-    onVerticalScroll(plat::Bar::Velocity, kLineUp, 0);
-    onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, static_cast<uint16_t>(random() & 0xFFFFu));
-    onModulationScroll(kPageDown, 0);
+    handleMouseButton(false, 200, 60, {});
+    handleMouseButton(true, 0, 0, {});
+    onVerticalScroll(plat::Bar::Velocity, ScrollRequest::LineUp, 0);
+    onVerticalScroll(plat::Bar::PitchBend, ScrollRequest::ThumbTrack, static_cast<uint16_t>(random() & 0xFFFFu));
+    onModulationScroll(ScrollRequest::PageDown, 0);
     for (int32_t id : {cmd::kShowControlBars, cmd::kZoomSmall, cmd::kDefaultSize, cmd::kTransposeUp2,
                        cmd::kLayoutChromatic, cmd::kShowFlats, cmd::kAlwaysOnTop, cmd::kFirstChannel + 5,
                        cmd::kFirstProgram + 9}) {

@@ -22,8 +22,7 @@ constexpr int32_t kScanKeypadMinus = 74;
 constexpr int32_t kScanQ = 16;
 
 void key(bool release, int32_t virtualKey, int32_t scan, bool repeat = false) {
-  uint32_t param = keyParamForScanCode(scan) | (repeat ? kAutoRepeatBit : 0u);
-  handleKeyMessage(KeyMessage{release, virtualKey, param, {}});
+  handleKeyMessage(KeyMessage{release, virtualKey, static_cast<uint8_t>(scan), repeat, {}});
 }
 void up(bool repeat = false) { key(false, vk::kUp, kScanUp, repeat); }
 void down(bool repeat = false) { key(false, vk::kDown, kScanDown, repeat); }
