@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "fake/fake_platform.h"
 #include "platform/events.h"
 #include "settings/settings_file.h"

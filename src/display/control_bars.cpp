@@ -4,11 +4,8 @@
 #include <cstdio>
 #include <iterator>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
 #include "base/int_conversions.h"
-#include "display/key_geometry.h"
-#include "display/window_size.h"
 #include "midi/midi_output.h"
 
 namespace {
@@ -55,9 +52,6 @@ void createControlBars() {
   plat::barSetRange(plat::Bar::PitchBend, 0, kBendMax, false);
   showBarValue(plat::Bar::PitchBend, kBendRestPosition, kBendMax - kBendRestPosition, false);
   app.bars.created = 1;
-  // The size passes of the window's creation came before the bars existed; this one places them
-  // before the window is first shown.
-  applyClientSize(app.geometry.clientWidth, app.geometry.clientHeight);
 }
 
 void placeControlBars(int32_t width, int32_t height, int32_t thickness) {
@@ -131,15 +125,4 @@ void onVerticalScroll(plat::Bar bar, ScrollRequest request, uint16_t position) {
 void updateVelocityBar() {
   app.settings.velocity = std::clamp(app.settings.velocity, kVelocityMin, kVelocityMax);
   showBarValue(plat::Bar::Velocity, velocityPosition(app.settings.velocity), app.settings.velocity, true);
-}
-
-void toggleControlBars() {
-  app.settings.showControlBars = app.settings.showControlBars == 0 ? 1 : 0;
-  const bool on = app.settings.showControlBars != 0;
-  plat::menuCheck(cmd::kShowControlBars, on);
-  plat::barShow(plat::Bar::PitchBend, on);
-  plat::barShow(plat::Bar::Modulation, on);
-  plat::barShow(plat::Bar::Velocity, on);
-  refreshLayout();
-  plat::invalidateClient();
 }

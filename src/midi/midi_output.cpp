@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/app_state.h"
-#include "midi/short_message.h"
+#include "base/app_state.h"
+#include "base/short_message.h"
 #include "platform/platform.h"
 
 namespace {

@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "platform/events.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "display/control_bars.h"
 #include "display/key_geometry.h"
 #include "display_fixture.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
+#include "platform/events.h"
 
 namespace {
 
@@ -29,16 +29,15 @@ TEST_F(ControlBars, CreationSetsRangesAndPositionsAndSendsNothing) {
                    "barSetTip 0 Velocity: 100", "barCreate 1 horizontal", "barSetRange 1 0 127", "barSetPosition 1 0",
                    "barSetTip 1 Modulation: 0", "barCreate 2 vertical", "barSetRange 2 0 16383",
                    "barSetPosition 2 8192", "barSetTip 2 Pitch bend: 8191"}))
-      << "with the bars off the closing size pass places nothing";
+      << "nothing placed";
   EXPECT_TRUE(fake::world().sent.empty());
 }
 
-TEST_F(ControlBars, CreationEndsWithASizePassThatPlacesShownBars) {
+TEST_F(ControlBars, TheStartEndsWithASizePassThatPlacesShownBars) {
   app.settings.showControlBars = 1;
-  applyClientSize(520, 300);  // a pass during the window's creation: no bars yet
-  EXPECT_TRUE(fake::callsOf("barMove").empty());
-  createControlBars();
-  EXPECT_EQ(fake::callsOf("barMove"), (Lines{"barMove 0 0 0 20 280", "barMove 1 20 280 480 20", "barMove 2 500 0 20 280"}));
+  ASSERT_TRUE(startMainWindow());
+  // Once, after the bars exist: the first start's client area is 384 x 142, a bar 14 thick.
+  EXPECT_EQ(fake::callsOf("barMove"), (Lines{"barMove 0 0 0 14 128", "barMove 1 14 128 356 14", "barMove 2 370 0 14 128"}));
 }
 
 TEST_F(ControlBars, StoredVelocityIsShownAsReadAndLimitedByTheFirstChange) {
@@ -89,7 +88,7 @@ TEST_F(ControlBars, PlacementAndTheShowBarsCommand) {
   EXPECT_FALSE(fake::isChecked(cmd::kShowControlBars));
 
   app.settings.showControlBars = 5;  // any nonzero stored value is on
-  toggleControlBars();
+  dispatchCommand(cmd::kShowControlBars);
   EXPECT_EQ(app.settings.showControlBars, 0);
 }
 

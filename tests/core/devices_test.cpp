@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
+#include "base/short_message.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
 #include "midi/devices.h"
 #include "midi/midi_output.h"
-#include "midi/short_message.h"
 #include "platform/events.h"
 
 namespace {
@@ -125,7 +125,7 @@ TEST_F(Devices, SwitchingEndsTheOldDevicesNotesThereAndKeepsActiveUntilTheReopen
   handleKeyMessage(KeyMessage{false, vk::kSpace, 57, false, {}});
   noteOn(0, 5, 0, 100);
   fake::clearLog();
-  selectDevice(2001);
+  dispatchCommand(2001);
   // The held note and the pedal end on the device that has them, before its port closes; no
   // all-notes-off on 16 channels, as a close by "Active" sends.
   EXPECT_EQ(deviceCalls(), (Lines{"midiOutSend 80 3C 40", "midiOutSend B0 40 00", "midiOutClose", "menuCheck 1999 off",
@@ -138,7 +138,7 @@ TEST_F(Devices, SwitchingEndsTheOldDevicesNotesThereAndKeepsActiveUntilTheReopen
   // A switch whose opening fails unchecks Active only after the report, and keeps the new device.
   fake::script().failingOpens = {0};
   fake::clearLog();
-  selectDevice(2000);
+  dispatchCommand(2000);
   EXPECT_EQ(deviceCalls(), (Lines{"midiOutClose", "menuCheck 2001 off", "menuCheck 2000 on", "midiOutOpen 0",
                                   "beep warning", "messageBox warning-ok Cannot open MIDI device",
                                   "menuCheck 101 off", "invalidateClient"}));
@@ -159,7 +159,7 @@ TEST_F(Devices, ActiveClosesWithSixteenAllNotesOffThenReopensTheSameDevice) {
   app.settings.channel = 9;
   start();
   fake::clearLog();
-  toggleActive();
+  dispatchCommand(cmd::kActive);
   Lines expected{"menuCheck 101 off"};
   for (int32_t c = 0; c < 16; ++c) expected.push_back("midiOutSend " + fake::triple(0xB0u + static_cast<uint32_t>(c) + (123u << 8)));
   expected.push_back("midiOutClose");
@@ -167,17 +167,17 @@ TEST_F(Devices, ActiveClosesWithSixteenAllNotesOffThenReopensTheSameDevice) {
   EXPECT_EQ(deviceCalls(), expected);
   EXPECT_EQ(app.midi.deviceOpen, 0);
   fake::clearLog();
-  toggleActive();
+  dispatchCommand(cmd::kActive);
   EXPECT_EQ(deviceCalls(), (Lines{"midiOutOpen -1", "menuCheck 101 on", "midiOutSend C9 00 00", "invalidateClient"}));
 }
 
 TEST_F(Devices, ChannelAndProgramCommandsMoveOneMarkAndRedraw) {
   start();
   fake::clearLog();
-  selectChannel(cmd::kLastChannel);
-  selectProgram(cmd::kLastProgram);
-  selectProgram(cmd::kFirstProgram);
-  resetCommand();
+  dispatchCommand(cmd::kLastChannel);
+  dispatchCommand(cmd::kLastProgram);
+  dispatchCommand(cmd::kFirstProgram);
+  dispatchCommand(cmd::kReset);
   EXPECT_EQ(fake::checkedIn(cmd::kFirstChannel, cmd::kLastChannel), std::vector<int32_t>{cmd::kLastChannel});
   EXPECT_EQ(app.settings.program, 0);
   Lines sent = fake::sentTriples();

@@ -7,11 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
+#include "base/short_message.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
 #include "midi/midi_output.h"
-#include "midi/short_message.h"
 
 namespace {
 

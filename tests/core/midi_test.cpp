@@ -4,14 +4,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "platform/events.h"
+#include "base/app_state.h"
+#include "base/commands.h"
+#include "base/short_message.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
 #include "midi/devices.h"
 #include "midi/midi_output.h"
-#include "midi/short_message.h"
+#include "platform/events.h"
 
 namespace {
 

@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
+#include "keyboard/key_grid.h"
 #include "keyboard/key_layouts.h"
 #include "keyboard/note_input.h"
 

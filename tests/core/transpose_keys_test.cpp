@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "fake/fake_platform.h"
 #include "keyboard/key_layouts.h"
 #include "keyboard/note_input.h"

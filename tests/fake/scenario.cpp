@@ -1,7 +1,7 @@
 #include "fake/scenario.h"
 
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "midi/devices.h"
 #include "platform/platform.h"
 

@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
+#include "base/short_message.h"
 #include "display/rect.h"
 #include "fake/fake_platform.h"
 #include "midi/devices.h"
-#include "midi/short_message.h"
 #include "platform/events.h"
 #include "settings/settings_file.h"
 

@@ -17,7 +17,7 @@
 #include <thread>
 
 #include "backends/linux_midi/jack_server_thread.h"
-#include "backends/linux_midi/midi_devices.h"
+#include "backends/linux_midi/midi_names.h"
 #include "backends/linux_midi/midi_probe.h"
 
 namespace {

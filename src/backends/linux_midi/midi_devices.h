@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "backends/linux_midi/midi_names.h"
+
 enum class MidiDeviceKind : uint8_t {
   BuiltinSynth,  // FluidSynth inside the program
   AlsaOwnPort,   // our ALSA sequencer port, which other programs subscribe to
@@ -30,14 +32,6 @@ struct MidiDeviceList {
   bool mapperPresent;  // the mapper (-1) routes to the built-in synthesizer
   std::vector<MidiDevice> devices;  // index = device id
 };
-
-// Our own names on the MIDI bus.
-inline constexpr const char* kMidiClientName = "Plinkett";
-inline constexpr const char* kOwnPortName = "Plinkett out";
-inline constexpr const char* kSynthName = "Plinkett GM Synth";
-inline constexpr const char* kMapperName = "Default synth (built-in)";
-inline constexpr const char* kAlsaOwnPortMenuName = "Plinkett output port (ALSA)";
-inline constexpr const char* kJackOwnPortMenuName = "Plinkett output port (JACK)";
 
 // An RtMidi ALSA output under our client name, or nullptr when it cannot be had. Never throws;
 // RtMidi's warnings are dropped.

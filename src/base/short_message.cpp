@@ -1,4 +1,4 @@
-#include "midi/short_message.h"
+#include "base/short_message.h"
 
 #include <algorithm>
 
