@@ -851,7 +851,7 @@ def synth_cannot_open_case(args, name, hide, reason):
         s.close_window()
         with open(s.program_log, errors="replace") as f:
             log = f.read()
-        check(f"built-in synthesizer cannot open: {reason}" in log,
+        check(f"plinkett: Plinkett GM Synth: cannot open: {reason}" in log,
               f"no reason on standard error: {log[-500:]}")
         saved = read_settings(s.settings_path)
         check(saved["openAtStart"] == 0, f"the device is remembered as open: {saved}")
@@ -1164,6 +1164,8 @@ def case_jack_server_dies(args):
         print(f"2,000 presses and the close: {time.monotonic() - started:.1f} s")
         saved = read_settings(s.settings_path)
         check(saved["savedDeviceId"] == device and saved["openAtStart"] == 1, f"saved {saved}")
+        with open(s.program_log, errors="replace") as f:
+            check(f.read().count("plinkett: JACK: lost: the server has gone") == 1, "the server's end was not said once")
 
 
 def case_jack_server_returns(args):
@@ -1212,7 +1214,7 @@ def case_jack_server_stopped(args):
             check(read_settings(s.settings_path)["openAtStart"] == 0, "the device was saved as open")
             with open(s.program_log, errors="replace") as f:
                 log = f.read()
-            check(log.count("the JACK server did not answer") == 1, f"standard error: {log[-800:]}")
+            check(log.count("plinkett: JACK: lost: the server did not answer") == 1, f"standard error: {log[-800:]}")
             print(f"with the server stopped: close with the port open {first_close:.2f} s, "
                   f"start {start:.2f} s, close {took:.2f} s")
         finally:
@@ -1231,7 +1233,12 @@ def case_devices_menu_offers_new_client(args):
         s.key("q")
         late.expect(["90 37 64", "80 37 40"], "Q at the late client")
         s.capture.expect([], "the first client after the switch")
+        stop(late.process)
+        s.key("q")
         s.close_window()
+        with open(s.program_log, errors="replace") as f:
+            check(f"plinkett: {late_client}:in: lost: its JACK connection was cut" in f.read(),
+                  "standard error does not say the late client went")
 
 
 def case_own_jack_port(args):

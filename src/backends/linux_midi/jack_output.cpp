@@ -8,7 +8,6 @@
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -19,6 +18,7 @@
 #include "backends/linux_midi/jack_server_thread.h"
 #include "backends/linux_midi/midi_names.h"
 #include "backends/linux_midi/midi_probe.h"
+#include "backends/linux_midi/midi_trouble.h"
 
 namespace {
 
@@ -49,6 +49,7 @@ struct JackClient {
   std::atomic<uint64_t> cycles{0};   // process cycles begun
   std::array<std::atomic<JackOutput*>, kMaxOutputs> outputs{};  // what the callback serves
   std::array<JackOutput*, kMaxOutputs> opened{};  // main thread only: open, served or not yet
+  bool goneSaid = false;             // main thread only: the server's death has been reported
   bool active = false;               // server thread only: in the process graph
   std::size_t registered = 0;        // server thread only: ports registered and not yet removed
 };
@@ -71,6 +72,8 @@ std::shared_ptr<Opening> gOpening;
 }  // namespace
 
 struct JackOutput {
+  std::string device;                 // as the Devices menu names it, for what standard error says
+  std::string destination;            // the input it is connected to; empty for our own port
   jack_port_t* port = nullptr;        // set on the server thread before the port is used
   jack_ringbuffer_t* ring = nullptr;  // written by the main thread, read by the process callback
   std::size_t slot = 0;
@@ -80,6 +83,8 @@ struct JackOutput {
   // Process thread only. JACK leaves an output buffer as it was written until the client clears
   // it, so a cycle after one that wrote events must clear it, or they would go out again.
   bool bufferHoldsEvents = true;
+  std::atomic<bool> cut{false};       // set on JACK's thread: the connection to destination went
+  bool cutSaid = false;               // main thread only: that has been reported
 };
 
 namespace {
@@ -114,12 +119,34 @@ int process(jack_nframes_t frames, void* arg) {
 
 void onShutdown(jack_status_t, const char*, void* arg) { static_cast<JackClient*>(arg)->dead.store(true); }
 
+// JACK's notification thread: a connection of one of our ports was cut, because its destination
+// left the graph or someone disconnected it. The main thread says so at the next send.
+void onConnection(jack_port_id_t a, jack_port_id_t b, int connect, void* arg) {
+  if (connect != 0) return;
+  auto& c = *static_cast<JackClient*>(arg);
+  const jack_port_t* ends[] = {jack_port_by_id(c.client, a), jack_port_by_id(c.client, b)};
+  for (auto& slot : c.outputs) {
+    JackOutput* out = slot.load();
+    if (out != nullptr && !out->destination.empty() && std::find(std::begin(ends), std::end(ends), out->port) != std::end(ends)) {
+      out->cut.store(true);
+    }
+  }
+}
+
+constexpr const char* kJack = "JACK";
+
 // The server does not answer: it is stopped or hung (a dead server answers at once).
 void reportServerNotAnswering() {
-  std::fprintf(stderr,
-               "plinkett: the JACK server did not answer within %lld ms: its devices are closed "
-               "and not offered until it answers again\n",
-               static_cast<long long>(kServerAnswerLimit.count()));
+  reportMidiTrouble(kJack, "lost",
+                    "the server did not answer within " + std::to_string(kServerAnswerLimit.count()) +
+                        " ms: its devices are closed and not offered until it answers again");
+}
+
+// Once for a client: its server died, and what was sent to its ports since went nowhere.
+void reportServerGone(JackClient& c) {
+  if (c.goneSaid) return;
+  c.goneSaid = true;
+  reportMidiTrouble(kJack, "lost", "the server has gone: nothing reaches its devices until one is opened again");
 }
 
 void freeOutput(JackOutput* out) {
@@ -148,7 +175,9 @@ void letGoOfClient() {
 // A client whose server has died never runs its callback again, and one whose server does not
 // answer may never: either is let go, so that the next need opens a client afresh.
 void letGoOfLostClient() {
-  if (gClient != nullptr && (gClient->dead.load() || serverThreadStalled())) letGoOfClient();
+  if (gClient == nullptr) return;
+  if (gClient->dead.load()) reportServerGone(*gClient);
+  if (gClient->dead.load() || serverThreadStalled()) letGoOfClient();
 }
 
 JackClient* openClient() {
@@ -159,6 +188,7 @@ JackClient* openClient() {
   c->client = handle;
   jack_set_process_callback(handle, process, c);
   jack_on_info_shutdown(handle, onShutdown, c);
+  jack_set_port_connect_callback(handle, onConnection, c);
   return c;
 }
 
@@ -298,30 +328,44 @@ std::vector<std::string> jackMidiInputs() {
   return names;
 }
 
-JackOutput* jackOutputOpen(const std::string& destination) {
+JackOutput* jackOutputOpen(const std::string& device, const std::string& destination, std::string& why) {
   JackClient* c = client();
-  if (c == nullptr) return nullptr;
+  if (c == nullptr) {
+    why = serverThreadStalled() ? "the JACK server does not answer" : "no JACK server runs";
+    return nullptr;
+  }
   std::size_t slot = 0;
   while (slot < kMaxOutputs && c->opened[slot] != nullptr) ++slot;
-  if (slot == kMaxOutputs) return nullptr;
+  if (slot == kMaxOutputs) {
+    why = "every JACK port of the program is in use";
+    return nullptr;
+  }
   // A destination that is not there now makes the opening fail; one that goes in the next
   // milliseconds is no different from one that goes just after a connection.
-  if (!destination.empty() && jack_port_by_name(c->client, destination.c_str()) == nullptr) return nullptr;
+  if (!destination.empty() && jack_port_by_name(c->client, destination.c_str()) == nullptr) {
+    why = "the JACK server no longer has the port " + destination;
+    return nullptr;
+  }
   auto* out = new JackOutput;
+  out->device = device;
+  out->destination = destination;
   out->slot = slot;
   out->ring = jack_ringbuffer_create(kRingBytes);
   if (out->ring == nullptr) {
     delete out;
+    why = "out of memory";
     return nullptr;
   }
   if (!serverThreadWait(serverThreadQueue([c, out] { registerPort(*c, *out); }))) {
     reportServerNotAnswering();
     letGoOfClient();
     serverThreadQueue([out] { freeOutput(out); });  // after the registration that holds it
+    why = "the JACK server does not answer";
     return nullptr;
   }
   if (out->port == nullptr) {
     freeOutput(out);
+    why = "the JACK server made no port for it";
     return nullptr;
   }
   c->opened[slot] = out;
@@ -331,7 +375,12 @@ JackOutput* jackOutputOpen(const std::string& destination) {
 }
 
 void jackOutputSend(JackOutput& out, const uint8_t* bytes, std::size_t length) {
-  if (out.client == nullptr || out.client->dead.load(std::memory_order_relaxed)) return;
+  if (out.client == nullptr) return;
+  if (out.client->dead.load(std::memory_order_relaxed)) return reportServerGone(*out.client);
+  if (out.cut.load(std::memory_order_relaxed) && !out.cutSaid) {
+    out.cutSaid = true;
+    reportMidiTrouble(out.device, "lost", "its JACK connection was cut (the destination left, or was disconnected)");
+  }
   if (length == 0 || length > sizeof QueuedMessage::bytes) return;
   if (jack_ringbuffer_write_space(out.ring) < sizeof(QueuedMessage)) return;
   QueuedMessage message{static_cast<uint8_t>(length), {}};

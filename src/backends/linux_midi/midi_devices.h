@@ -2,10 +2,7 @@
 // built-in synthesizer, our own output ports, then the system's MIDI destinations.
 #pragma once
 
-#include <rtmidi/RtMidi.h>
-
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,10 +29,6 @@ struct MidiDeviceList {
   bool mapperPresent;  // the mapper (-1) routes to the built-in synthesizer
   std::vector<MidiDevice> devices;  // index = device id
 };
-
-// An RtMidi ALSA output under our client name, or nullptr when it cannot be had. Never throws;
-// RtMidi's warnings are dropped.
-std::unique_ptr<RtMidiOut> makeAlsaOutput();
 
 // Begins the slow part of the first listing (opening the JACK client) on a thread, for a
 // program to call before it builds its window; the listing takes up what it began.
