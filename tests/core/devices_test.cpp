@@ -49,6 +49,7 @@ TEST_F(Devices, ItemsKeepTheirNumberWhenANameCannotBeRead) {
   EXPECT_EQ(fake::world().deviceItems, (std::vector<int32_t>{1999, 2000, 2001, 2002}));
   EXPECT_EQ(fake::itemText(2001), "Synth 1");
   EXPECT_EQ(fake::itemText(2002), "MIDI device 3");
+  EXPECT_EQ(fake::itemText(cmd::kMapperDevice), "MIDI Mapper") << "a mapper without a name";
   EXPECT_EQ(app.midi.mapperItemPresent, 1);
   EXPECT_TRUE(fake::isChecked(cmd::kMapperDevice));
   // No mapper: nothing for 1999, no check mark anywhere, and 1999 is not a device command.
@@ -58,6 +59,9 @@ TEST_F(Devices, ItemsKeepTheirNumberWhenANameCannotBeRead) {
   EXPECT_EQ(fake::world().deviceItems, (std::vector<int32_t>{2000, 2001}));
   EXPECT_EQ(app.midi.mapperItemPresent, 0);
   EXPECT_TRUE(fake::checkedIn(cmd::kMapperDevice, cmd::kFirstDevice + 10).empty());
+  fake::clearLog();
+  dispatchCommand(cmd::kMapperDevice);
+  EXPECT_EQ(fake::world().calls, Lines{"invalidateClient"});
 }
 
 TEST_F(Devices, DeviceCommandRangeIsExactAtBothEnds) {
@@ -166,9 +170,32 @@ TEST_F(Devices, ActiveClosesWithSixteenAllNotesOffThenReopensTheSameDevice) {
   expected.push_back("invalidateClient");
   EXPECT_EQ(deviceCalls(), expected);
   EXPECT_EQ(app.midi.deviceOpen, 0);
+  // A program or channel chosen while closed is kept and sent at the reopening.
+  fake::clearLog();
+  dispatchCommand(cmd::kFirstProgram + 40);
+  dispatchCommand(cmd::kFirstChannel + 2);
+  EXPECT_TRUE(fake::callsOf("midiOutSend").empty());
   fake::clearLog();
   dispatchCommand(cmd::kActive);
-  EXPECT_EQ(deviceCalls(), (Lines{"midiOutOpen -1", "menuCheck 101 on", "midiOutSend C9 00 00", "invalidateClient"}));
+  EXPECT_EQ(deviceCalls(), (Lines{"midiOutOpen -1", "menuCheck 101 on", "midiOutSend C2 28 00", "invalidateClient"}));
+}
+
+TEST_F(Devices, ChoosingTheOpenDeviceReopensItWithOneProgramChange) {
+  start();
+  fake::clearLog();
+  dispatchCommand(cmd::kMapperDevice);
+  EXPECT_EQ(deviceCalls(), (Lines{"midiOutClose", "menuCheck 1999 off", "menuCheck 1999 on", "midiOutOpen -1",
+                                  "menuCheck 101 on", "midiOutSend C0 00 00", "invalidateClient"}));
+}
+
+TEST_F(Devices, ASavedDeviceThatIsGoneChecksNothingAndIsTriedAgain) {
+  app.settings.savedDeviceId = 3;
+  start();
+  EXPECT_TRUE(fake::checkedIn(cmd::kMapperDevice, cmd::kFirstDevice + 10).empty());
+  EXPECT_EQ(fake::callsOf("messageBox").size(), 1u);
+  fake::clearLog();
+  dispatchCommand(cmd::kActive);
+  EXPECT_EQ(fake::callsOf("midiOutOpen"), Lines{"midiOutOpen 3"});
 }
 
 TEST_F(Devices, ChannelAndProgramCommandsMoveOneMarkAndRedraw) {

@@ -34,9 +34,7 @@ constexpr int32_t kVkQ = 'Q';
 void openPort() { fake::openPortDirectly(); }
 void closePort() { fake::closePortDirectly(); }
 
-void key(bool release, int32_t virtualKey, int32_t scan, Modifiers modifiers = {}, bool repeat = false) {
-  handleKeyMessage(KeyMessage{release, virtualKey, static_cast<uint8_t>(scan), repeat, modifiers});
-}
+using fake::key;
 void press(int32_t scan, Modifiers m = {}) { key(false, kVkQ, scan, m); }
 void repeat(int32_t scan, Modifiers m = {}) { key(false, kVkQ, scan, m, true); }
 void release(int32_t scan, Modifiers m = {}) { key(true, kVkQ, scan, m); }

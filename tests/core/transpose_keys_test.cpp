@@ -10,6 +10,7 @@
 #include "base/app_state.h"
 #include "base/commands.h"
 #include "fake/fake_platform.h"
+#include "fake/scenario.h"
 #include "keyboard/key_layouts.h"
 #include "keyboard/note_input.h"
 
@@ -21,13 +22,11 @@ constexpr int32_t kScanKeypadPlus = 78;
 constexpr int32_t kScanKeypadMinus = 74;
 constexpr int32_t kScanQ = 16;
 
-void key(bool release, int32_t virtualKey, int32_t scan, bool repeat = false) {
-  handleKeyMessage(KeyMessage{release, virtualKey, static_cast<uint8_t>(scan), repeat, {}});
-}
-void up(bool repeat = false) { key(false, vk::kUp, kScanUp, repeat); }
-void down(bool repeat = false) { key(false, vk::kDown, kScanDown, repeat); }
-void plus() { key(false, vk::kKeypadPlus, kScanKeypadPlus); }
-void minus() { key(false, vk::kKeypadMinus, kScanKeypadMinus); }
+void up(bool repeat = false) { fake::key(false, vk::kUp, kScanUp, {}, repeat); }
+void down(bool repeat = false) { fake::key(false, vk::kDown, kScanDown, {}, repeat); }
+void plus() { fake::key(false, vk::kKeypadPlus, kScanKeypadPlus); }
+void minus() { fake::key(false, vk::kKeypadMinus, kScanKeypadMinus); }
+using fake::key;
 
 // Each Transpose command checks exactly one of its items.
 size_t commandsIssued() {
