@@ -6,13 +6,14 @@
 
 #include "base/app_state.h"
 #include "base/int_conversions.h"
+#include "base/short_message.h"
 #include "midi/midi_output.h"
 
 namespace {
 
-constexpr int32_t kVelocityMin = 1;
-constexpr int32_t kVelocityMax = 127;
-constexpr int32_t kModulationMax = 127;
+constexpr int32_t kVelocityMin = kLowestNoteOnVelocity;
+constexpr int32_t kVelocityMax = kDataMax;
+constexpr int32_t kModulationMax = kDataMax;
 constexpr int32_t kBendMax = 16383;
 constexpr int32_t kBendRestPosition = 8192;
 constexpr int32_t kBendReleaseValue = 8191;  // what a released thumb sends, though it rests at 8192
