@@ -48,6 +48,10 @@ struct JackClient {
   std::atomic<bool> inCycle{false};  // the process callback is looking at the outputs
   std::atomic<uint64_t> cycles{0};   // process cycles begun
   std::array<std::atomic<JackOutput*>, kMaxOutputs> outputs{};  // what the callback serves
+  // By slot, for JACK's notification thread, which compares them and touches no output: the port
+  // connected to a destination, and whether that connection was cut since the port opened.
+  std::array<std::atomic<jack_port_t*>, kMaxOutputs> watched{};
+  std::array<std::atomic<bool>, kMaxOutputs> cut{};
   std::array<JackOutput*, kMaxOutputs> opened{};  // main thread only: open, served or not yet
   bool goneSaid = false;             // main thread only: the server's death has been reported
   bool active = false;               // server thread only: in the process graph
@@ -73,7 +77,6 @@ std::shared_ptr<Opening> gOpening;
 
 struct JackOutput {
   std::string device;                 // as the Devices menu names it, for what standard error says
-  std::string destination;            // the input it is connected to; empty for our own port
   jack_port_t* port = nullptr;        // set on the server thread before the port is used
   jack_ringbuffer_t* ring = nullptr;  // written by the main thread, read by the process callback
   std::size_t slot = 0;
@@ -83,8 +86,7 @@ struct JackOutput {
   // Process thread only. JACK leaves an output buffer as it was written until the client clears
   // it, so a cycle after one that wrote events must clear it, or they would go out again.
   bool bufferHoldsEvents = true;
-  std::atomic<bool> cut{false};       // set on JACK's thread: the connection to destination went
-  bool cutSaid = false;               // main thread only: that has been reported
+  bool cutSaid = false;               // main thread only: a cut connection has been reported
 };
 
 namespace {
@@ -125,11 +127,9 @@ void onConnection(jack_port_id_t a, jack_port_id_t b, int connect, void* arg) {
   if (connect != 0) return;
   auto& c = *static_cast<JackClient*>(arg);
   const jack_port_t* ends[] = {jack_port_by_id(c.client, a), jack_port_by_id(c.client, b)};
-  for (auto& slot : c.outputs) {
-    JackOutput* out = slot.load();
-    if (out != nullptr && !out->destination.empty() && std::find(std::begin(ends), std::end(ends), out->port) != std::end(ends)) {
-      out->cut.store(true);
-    }
+  for (std::size_t slot = 0; slot < kMaxOutputs; ++slot) {
+    const jack_port_t* port = c.watched[slot].load();
+    if (port != nullptr && std::find(std::begin(ends), std::end(ends), port) != std::end(ends)) c.cut[slot].store(true);
   }
 }
 
@@ -282,6 +282,7 @@ void joinGraphAndConnect(JackClient& c, JackOutput& out, const std::string& dest
   if (!c.active) return;  // the server went away: the port is never served, its sends are dropped
   if (!destination.empty()) {
     serverCall([&] { return jack_connect(c.client, jack_port_name(out.port), destination.c_str()); });
+    c.watched[out.slot].store(out.port);
     const uint64_t begun = c.cycles.load();
     waitOnServer(c, std::chrono::steady_clock::now() + kServerWaitLimit, [&] { return c.cycles.load() >= begun + 2; });
   }
@@ -291,6 +292,7 @@ void joinGraphAndConnect(JackClient& c, JackOutput& out, const std::string& dest
 // Server thread: the port goes once its last messages have left, and with the last port the
 // client leaves the graph.
 void closeOutput(JackClient& c, JackOutput* out) {
+  c.watched[out->slot].store(nullptr);
   // A port that never joined the graph (the server failed it) has nothing that could leave.
   if (c.outputs[out->slot].load() == out) letQueuedMessagesLeave(c, *out);
   c.outputs[out->slot].store(nullptr);
@@ -346,9 +348,9 @@ JackOutput* jackOutputOpen(const std::string& device, const std::string& destina
     why = "the JACK server no longer has the port " + destination;
     return nullptr;
   }
+  c->cut[slot].store(false);
   auto* out = new JackOutput;
   out->device = device;
-  out->destination = destination;
   out->slot = slot;
   out->ring = jack_ringbuffer_create(kRingBytes);
   if (out->ring == nullptr) {
@@ -377,7 +379,7 @@ JackOutput* jackOutputOpen(const std::string& device, const std::string& destina
 void jackOutputSend(JackOutput& out, const uint8_t* bytes, std::size_t length) {
   if (out.client == nullptr) return;
   if (out.client->dead.load(std::memory_order_relaxed)) return reportServerGone(*out.client);
-  if (out.cut.load(std::memory_order_relaxed) && !out.cutSaid) {
+  if (out.client->cut[out.slot].load(std::memory_order_relaxed) && !out.cutSaid) {
     out.cutSaid = true;
     reportMidiTrouble(out.device, "lost", "its JACK connection was cut (the destination left, or was disconnected)");
   }
