@@ -68,7 +68,7 @@ def main():
               f"(Release build, Xvfb, jackd dummy driver, 256 frames at 48 kHz)")
         summary("note-on", [on - pressed for on, pressed in zip(ons, presses)])
         summary("note-off", [off - released for off, released in zip(offs, releases)])
-        s.close_window()
+        s.close()
     return 0
 
 

@@ -6,9 +6,10 @@
 #include <array>
 #include <cstdint>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "fake/fake_platform.h"
+#include "fake/scenario.h"
 #include "platform/events.h"
 #include "settings/settings_file.h"
 
@@ -34,8 +35,8 @@ void BM_KeyMessageToMidiWord(benchmark::State& state) {
     state.SkipWithError("the program did not start with a port open");
     return;
   }
-  const KeyMessage press{false, kVkQ, keyParamForScanCode(kScanQ), {}};
-  const KeyMessage release{true, kVkQ, keyParamForScanCode(kScanQ), {}};
+  const KeyMessage press{false, kVkQ, kScanQ, false, {}};
+  const KeyMessage release{true, kVkQ, kScanQ, false, {}};
   fake::clearLog();
   bool down = false;
   int64_t words = 0;
@@ -73,26 +74,8 @@ void BM_PaintKeyboardOnFake(benchmark::State& state) {
 }
 BENCHMARK(BM_PaintKeyboardOnFake)->ArgName("zoom")->Arg(cmd::kZoomSmall)->Arg(cmd::kZoomNormal)->Arg(cmd::kZoomBig);
 
-// A record with no default left in it, so every field's bytes are worked out.
-PersistedSettings someSettings() {
-  PersistedSettings s;
-  s.alwaysOnTop = 1;
-  s.showControlBars = 0;
-  s.zoom = 3.0f;
-  s.windowRect = Rect{120, 80, 980, 412};
-  s.transpose = -2;
-  s.savedDeviceId = 3;
-  s.openAtStart = 1;
-  s.channel = 9;
-  s.program = 41;
-  s.velocity = 90;
-  s.layout = 2;
-  s.showFlats = 1;
-  return s;
-}
-
 void BM_EncodeSettings(benchmark::State& state) {
-  PersistedSettings s = someSettings();
+  PersistedSettings s = fake::distinctSettings();
   for (auto _ : state) {
     benchmark::DoNotOptimize(s);
     std::array<uint8_t, kSettingsFileSize> bytes = encodeSettings(s);
@@ -102,7 +85,7 @@ void BM_EncodeSettings(benchmark::State& state) {
 BENCHMARK(BM_EncodeSettings);
 
 void BM_DecodeSettings(benchmark::State& state) {
-  const std::array<uint8_t, kSettingsFileSize> bytes = encodeSettings(someSettings());
+  const std::array<uint8_t, kSettingsFileSize> bytes = encodeSettings(fake::distinctSettings());
   for (auto _ : state) {
     PersistedSettings s;
     benchmark::DoNotOptimize(bytes.data());

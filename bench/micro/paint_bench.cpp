@@ -11,8 +11,8 @@
 #include <filesystem>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "frontends/qt/qt_canvas.h"
 #include "frontends/qt/qt_front_end.h"
 #include "platform/events.h"

@@ -1,13 +1,12 @@
-#include "platform/events.h"
-
-#include "app/commands.h"
 #include "app/help_commands.h"
-#include "app/transpose_commands.h"
 #include "app/window_commands.h"
-#include "display/control_bars.h"
+#include "base/commands.h"
 #include "display/window_size.h"
 #include "display/zoom.h"
+#include "keyboard/transpose.h"
 #include "midi/devices.h"
+#include "midi/midi_output.h"
+#include "platform/events.h"
 #include "platform/platform.h"
 
 namespace {
@@ -24,11 +23,11 @@ void exitProgram() { plat::windowClose(); }
 constexpr SingleCommand kSingleCommands[] = {
     {cmd::kExit,            exitProgram},
     {cmd::kActive,          toggleActive},
-    {cmd::kReset,           resetCommand},
+    {cmd::kReset,           resetAllChannels},
     {cmd::kAlwaysOnTop,     toggleAlwaysOnTop},
     {cmd::kShowFlats,       toggleFlats},
     {cmd::kShowControlBars, toggleControlBars},
-    {cmd::kDefaultSize,     defaultSizeCommand},
+    {cmd::kDefaultSize,     applyDefaultSize},
     {cmd::kHelpIndex,       openHelpIndex},
     {cmd::kHelpUsing,       openHelpUsing},
     {cmd::kWebSite,         openWebSite},
@@ -53,6 +52,7 @@ void runCommand(int32_t id) {
 
 void dispatchCommand(int32_t commandId) {
   runCommand(commandId);
-  // Every command, known or not, ends with a full repaint: every key is drawn released again.
+  // Every command, known or not, ends with a full repaint, here and nowhere else: every key is
+  // drawn released again.
   plat::invalidateClient();
 }

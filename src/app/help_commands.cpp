@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <string>
 
-#include "app/app_state.h"
-#include "app/app_texts.h"
-#include "app/paths.h"
+#include "app/help_path.h"
+#include "base/app_state.h"
+#include "base/texts.h"
 #include "platform/platform.h"
 
 namespace {

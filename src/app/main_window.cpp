@@ -1,15 +1,15 @@
 #include "app/main_window.h"
 
-#include "app/app_state.h"
-#include "app/app_texts.h"
-#include "app/commands.h"
-#include "app/paths.h"
-#include "app/transpose_commands.h"
+#include "app/help_path.h"
 #include "app/window_placement.h"
+#include "base/app_state.h"
+#include "base/commands.h"
+#include "base/texts.h"
 #include "display/control_bars.h"
 #include "display/key_fonts.h"
 #include "display/zoom.h"
 #include "keyboard/key_layouts.h"
+#include "keyboard/transpose.h"
 #include "midi/devices.h"
 #include "platform/platform.h"
 #include "settings/settings_file.h"
@@ -83,6 +83,9 @@ bool startMainWindow() {
   // With no output device the window destroyed itself during its creation.
   if (app.shell.shutdownDone != 0) return false;
   createControlBars();
+  // The size passes of the window's creation came before the bars existed; this one places them
+  // before the window is first shown.
+  applyClientSize(app.geometry.clientWidth, app.geometry.clientHeight);
   return true;
 }
 

@@ -3,8 +3,9 @@
 #include <array>
 #include <cstddef>
 
-#include "app/commands.h"
-#include "midi/short_message.h"
+#include "base/commands.h"
+#include "base/short_message.h"
+#include "keyboard/transpose.h"
 
 namespace {
 
@@ -47,7 +48,7 @@ constexpr MenuEntry item(int32_t depth, int32_t id, const char* text, bool check
 }
 constexpr MenuEntry separator(int32_t depth) { return MenuEntry{depth, MenuKind::Separator, 0, nullptr, false, false}; }
 
-// Rows before the Program submenu's contents, between it and the Channel items, and after them.
+// Rows before the Transpose items, and after the Channel items.
 constexpr MenuEntry kHead[] = {
     popup(0, "&File"),
       item(1, cmd::kExit, "E&xit"),
@@ -56,12 +57,6 @@ constexpr MenuEntry kHead[] = {
       separator(1),
     popup(0, "&Midi"),
       popup(1, "&Transpose"),
-        item(2, cmd::kTransposeUp2, "2 Up"),
-        item(2, cmd::kTransposeUp1, "1 Up"),
-        item(2, cmd::kNoTranspose, "No Transpose", true),
-        item(2, cmd::kTransposeDown1, "1 Down"),
-        item(2, cmd::kTransposeDown2, "2 Down"),
-      popup(1, "&Program"),
 };
 
 constexpr MenuEntry kTail[] = {
@@ -89,19 +84,27 @@ constexpr MenuEntry kTail[] = {
 };
 
 constexpr std::size_t kHeadRows = std::size(kHead);
-constexpr std::size_t kProgramRows = kProgramFamilies * (1 + kProgramsPerFamily);
+constexpr std::size_t kTransposeRows = std::size(kTransposeItems);
+constexpr std::size_t kProgramRows = 1 + kProgramFamilies * (1 + kProgramsPerFamily);
 constexpr std::size_t kChannelRows = 1 + std::size(kChannelNames);
 constexpr std::size_t kTailRows = std::size(kTail);
-constexpr std::size_t kMenuRows = kHeadRows + kProgramRows + kChannelRows + kTailRows;
+constexpr std::size_t kMenuRows = kHeadRows + kTransposeRows + kProgramRows + kChannelRows + kTailRows;
 
 static_assert(cmd::kFirstProgram + kProgramFamilies * kProgramsPerFamily - 1 == cmd::kLastProgram);
 static_assert(cmd::kFirstChannel + static_cast<int32_t>(std::size(kChannelNames)) - 1 == cmd::kLastChannel);
 
-// The Program and Channel submenus are generated from their name tables, so the names live once.
+// The Transpose, Program and Channel submenus are generated from their tables, so the texts live
+// once.
 constexpr std::array<MenuEntry, kMenuRows> buildMenu() {
   std::array<MenuEntry, kMenuRows> rows{};
   std::size_t n = 0;
   for (const MenuEntry& e : kHead) rows[n++] = e;
+  // Highest transposition on top; "No Transpose" is checked at first.
+  for (std::size_t k = kTransposeRows; k-- > 0;) {
+    const TransposeItem& t = kTransposeItems[k];
+    rows[n++] = item(2, t.id, t.text, t.id == cmd::kNoTranspose);
+  }
+  rows[n++] = popup(1, "&Program");
   for (int32_t f = 0; f < kProgramFamilies; ++f) {
     rows[n++] = popup(2, kFamilyNames[f]);
     for (int32_t k = 0; k < kProgramsPerFamily; ++k) {

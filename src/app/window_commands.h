@@ -1,3 +1,4 @@
+// The Window menu's commands that no one subsystem owns (the dispatcher repaints after each).
 #pragma once
 
 #include <cstdint>
@@ -5,3 +6,4 @@
 void selectLayout(int32_t commandId);  // 600..602
 void toggleFlats();                    // 603
 void toggleAlwaysOnTop();              // 102
+void toggleControlBars();              // 103

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "base/int_conversions.h"
 #include "display/window_size.h"
 #include "platform/platform.h"

@@ -4,18 +4,16 @@
 #include <cstdio>
 #include <iterator>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
 #include "base/int_conversions.h"
-#include "display/key_geometry.h"
-#include "display/window_size.h"
+#include "base/short_message.h"
 #include "midi/midi_output.h"
 
 namespace {
 
-constexpr int32_t kVelocityMin = 1;
-constexpr int32_t kVelocityMax = 127;
-constexpr int32_t kModulationMax = 127;
+constexpr int32_t kVelocityMin = kLowestNoteOnVelocity;
+constexpr int32_t kVelocityMax = kDataMax;
+constexpr int32_t kModulationMax = kDataMax;
 constexpr int32_t kBendMax = 16383;
 constexpr int32_t kBendRestPosition = 8192;
 constexpr int32_t kBendReleaseValue = 8191;  // what a released thumb sends, though it rests at 8192
@@ -55,9 +53,6 @@ void createControlBars() {
   plat::barSetRange(plat::Bar::PitchBend, 0, kBendMax, false);
   showBarValue(plat::Bar::PitchBend, kBendRestPosition, kBendMax - kBendRestPosition, false);
   app.bars.created = 1;
-  // The size passes of the window's creation came before the bars existed; this one places them
-  // before the window is first shown.
-  applyClientSize(app.geometry.clientWidth, app.geometry.clientHeight);
 }
 
 void placeControlBars(int32_t width, int32_t height, int32_t thickness) {
@@ -67,15 +62,15 @@ void placeControlBars(int32_t width, int32_t height, int32_t thickness) {
   placeBar(plat::Bar::PitchBend, width - thickness, 0, thickness, height - thickness);
 }
 
-void onModulationScroll(int32_t request, uint16_t position) {
+void onModulationScroll(ScrollRequest request, uint16_t position) {
   plat::focusMainWindow();
   int32_t value = app.bars.modulation;
   switch (request) {
-    case kLineUp: value -= 1; break;
-    case kLineDown: value += 1; break;
-    case kPageUp: value -= kPageStep; break;
-    case kPageDown: value += kPageStep; break;
-    case kThumbPosition: value = position; break;
+    case ScrollRequest::LineUp: value -= 1; break;
+    case ScrollRequest::LineDown: value += 1; break;
+    case ScrollRequest::PageUp: value -= kPageStep; break;
+    case ScrollRequest::PageDown: value += kPageStep; break;
+    case ScrollRequest::ThumbPosition: value = position; break;
     default: return;  // dragging changes nothing until the thumb is let go
   }
   app.bars.modulation = std::clamp(value, 0, kModulationMax);
@@ -86,13 +81,13 @@ void onModulationScroll(int32_t request, uint16_t position) {
 
 namespace {
 
-void onPitchBendScroll(int32_t request, uint16_t position) {
+void onPitchBendScroll(ScrollRequest request, uint16_t position) {
   int32_t value = 0;
-  if (request == kThumbTrack) {
+  if (request == ScrollRequest::ThumbTrack) {
     // Worked out in 16 bits, as the bar reports positions.
     auto bend = static_cast<int16_t>(kBendMax - position);
     value = std::clamp<int32_t>(bend, 0, kBendMax);
-  } else if (request == kThumbPosition) {
+  } else if (request == ScrollRequest::ThumbPosition) {
     value = kBendReleaseValue;
   } else {
     return;  // arrows and trough: the bend is played by dragging only
@@ -101,16 +96,16 @@ void onPitchBendScroll(int32_t request, uint16_t position) {
   if (app.midi.deviceOpen != 0) pitchBend(app.settings.channel, value);
 }
 
-void onVelocityScroll(int32_t request, uint16_t position) {
+void onVelocityScroll(ScrollRequest request, uint16_t position) {
   // Up is louder: the bar's position falls as the velocity rises. 64 bits, so a stored velocity
   // at the int32 ends cannot overflow before it is limited.
   int64_t velocity = app.settings.velocity;
   switch (request) {
-    case kLineUp: velocity += 1; break;
-    case kLineDown: velocity -= 1; break;
-    case kPageUp: velocity += kPageStep; break;
-    case kPageDown: velocity -= kPageStep; break;
-    case kThumbPosition: velocity = 128 - int64_t{position}; break;
+    case ScrollRequest::LineUp: velocity += 1; break;
+    case ScrollRequest::LineDown: velocity -= 1; break;
+    case ScrollRequest::PageUp: velocity += kPageStep; break;
+    case ScrollRequest::PageDown: velocity -= kPageStep; break;
+    case ScrollRequest::ThumbPosition: velocity = 128 - int64_t{position}; break;
     default: return;  // dragging changes nothing until the thumb is let go
   }
   app.settings.velocity = static_cast<int32_t>(std::clamp<int64_t>(velocity, kVelocityMin, kVelocityMax));
@@ -119,7 +114,7 @@ void onVelocityScroll(int32_t request, uint16_t position) {
 
 }  // namespace
 
-void onVerticalScroll(plat::Bar bar, int32_t request, uint16_t position) {
+void onVerticalScroll(plat::Bar bar, ScrollRequest request, uint16_t position) {
   plat::focusMainWindow();
   if (bar == plat::Bar::PitchBend) {
     onPitchBendScroll(request, position);
@@ -131,15 +126,4 @@ void onVerticalScroll(plat::Bar bar, int32_t request, uint16_t position) {
 void updateVelocityBar() {
   app.settings.velocity = std::clamp(app.settings.velocity, kVelocityMin, kVelocityMax);
   showBarValue(plat::Bar::Velocity, velocityPosition(app.settings.velocity), app.settings.velocity, true);
-}
-
-void toggleControlBars() {
-  app.settings.showControlBars = app.settings.showControlBars == 0 ? 1 : 0;
-  const bool on = app.settings.showControlBars != 0;
-  plat::menuCheck(cmd::kShowControlBars, on);
-  plat::barShow(plat::Bar::PitchBend, on);
-  plat::barShow(plat::Bar::Modulation, on);
-  plat::barShow(plat::Bar::Velocity, on);
-  refreshLayout();
-  plat::invalidateClient();
 }

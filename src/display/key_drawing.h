@@ -1,12 +1,9 @@
-// Drawing single keys; painting the whole keyboard is an entry point (paintKeyboard, events.h).
+// One key drawn as fill, label and frame operations on a surface.
 #pragma once
 
-#include <cstdint>
+#include "platform/platform.h"
 
-#include "keyboard/key_layouts.h"
-#include "platform/events.h"
-
-// Pressed keys are white on black, released keys black on white; gaps draw nothing.
-void drawKey(plat::Surface surface, const KeyLayout& layout, int32_t index, bool pressed);
-// drawKey on a surface taken for this one key and released at once (outside a paint).
-void drawKeyNow(const KeyLayout& layout, int32_t index, bool pressed);
+// Pressed keys are white on black, released keys black on white, in the label font of the zoom.
+// A key with an empty label is a gap: its label is drawn (nothing shows) but it gets no fill and
+// no frame, so the window's background shows there.
+void drawKey(plat::Surface surface, const Rect& rect, const char* label, bool pressed);

@@ -2,7 +2,7 @@
 
 #include <initializer_list>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "platform/events.h"
 
 namespace {

@@ -1,9 +1,11 @@
-// Key rectangles on the half-key grid; the size pass that centres the grid in the client area is
-// an entry point (applyClientSize, events.h).
+// Key rectangles on the half-key grid. The size pass that places the grid in the client area is
+// in display/window_size.h.
 #pragma once
 
-#include "display/rect.h"
-#include "keyboard/key_layouts.h"
-#include "platform/events.h"
+#include <cstdint>
 
-Rect keyRect(const KeySlot& slot);
+#include "display/rect.h"
+
+// The key at this row (0..3 from the top) and column (half key widths from the left), in client
+// pixels, within the coordinate limit.
+Rect keyRect(int32_t row, int32_t column);

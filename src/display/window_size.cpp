@@ -1,16 +1,33 @@
 #include "display/window_size.h"
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "display/key_geometry.h"
+#include "base/app_state.h"
 #include "base/int_conversions.h"
+#include "display/control_bars.h"
+#include "platform/events.h"
 #include "platform/platform.h"
 
 namespace {
 
+constexpr double kKeyboardColumns = 26.0;      // 13 key widths of 2 columns
+constexpr double kKeyboardRows = 4.0;
+constexpr int32_t kBarFraction = 26;           // a bar is a 26th of the client width
 constexpr double kDefaultWidthInCells = 14.0;  // 13 key widths and half a key of margin each side
 
 }  // namespace
+
+void applyClientSize(uint16_t width, uint16_t height) {
+  KeyGeometry& g = app.geometry;
+  g.clientWidth = width;
+  g.clientHeight = height;
+  const int32_t w = static_cast<int16_t>(width);  // the halves of a size message are signed
+  const int32_t h = static_cast<int16_t>(height);
+  const double zoom = app.settings.zoom;
+  g.barThickness = app.settings.showControlBars != 0 ? w / kBarFraction : 0;
+  g.originX = truncToInt32((w - kKeyboardColumns * zoom * g.charWidth * 0.5) * 0.5);
+  g.originY = truncToInt32((h - kKeyboardRows * zoom * g.charHeight) * 0.5 + zoom * g.charHeight -
+                           g.barThickness / 2);
+  if (app.settings.showControlBars != 0) placeControlBars(w, h, g.barThickness);
+}
 
 WindowSize defaultWindowSize() {
   const KeyGeometry& g = app.geometry;
@@ -34,9 +51,4 @@ void applyDefaultSize() {
 void refreshLayout() {
   applyClientSize(app.geometry.clientWidth, app.geometry.clientHeight);
   applyDefaultSize();
-}
-
-void defaultSizeCommand() {
-  applyDefaultSize();
-  plat::invalidateClient();
 }

@@ -1,4 +1,5 @@
-// The window size that fits the keyboard, and re-layout.
+// The size pass, which places the keyboard and the bars in the client area (applyClientSize,
+// events.h), and the window size that fits the keyboard.
 #pragma once
 
 #include <cstdint>
@@ -12,6 +13,8 @@ struct WindowSize {
 };
 
 WindowSize defaultWindowSize();
+// The window given defaultWindowSize where it stands (command 108).
 void applyDefaultSize();
+// A size pass for the client area as it is, then the default size: after a change of zoom or of
+// the bars, whose size the window then takes.
 void refreshLayout();
-void defaultSizeCommand();        // 108

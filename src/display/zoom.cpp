@@ -2,8 +2,8 @@
 
 #include <iterator>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "display/window_size.h"
 #include "platform/platform.h"
 
@@ -46,5 +46,4 @@ void setZoom(int32_t commandId) {
   for (const ZoomLevel& level : kZoomLevels) plat::menuCheck(level.commandId, false);
   plat::menuCheck(commandId, true);
   refreshLayout();
-  plat::invalidateClient();
 }

@@ -2,22 +2,20 @@
 
 #include <cstdint>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "base/int_conversions.h"
-#include "display/key_drawing.h"
-#include "display/key_geometry.h"
-#include "display/rect.h"
-#include "keyboard/transpose_keys.h"
+#include "base/short_message.h"
+#include "display/control_bars.h"
+#include "keyboard/key_grid.h"
+#include "keyboard/transpose.h"
 #include "midi/midi_output.h"
-#include "midi/short_message.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr int32_t kSustainOn = 127;
 constexpr int32_t kSustainOff = 0;
-
-int32_t scanCodeOf(uint32_t param) { return static_cast<int32_t>((param >> 16) & 0xFFu); }
+constexpr int32_t kVelocityStep = 8;
 
 // A damaged settings file can hold any transpose; the sum is formed wide and pinned to the int32
 // range so it cannot overflow. The note numbering limits the result to 0..127 in any case.
@@ -71,6 +69,36 @@ void handleEscape(bool release) {
   resetAllChannels();
 }
 
+// One menu step, as the Transpose menu takes it, with the menu's repaint.
+void stepTranspose(bool up) {
+  const int32_t commandId = transposeItemToward(app.settings.layout, app.settings.transpose, up);
+  if (commandId == 0) return;
+  setTranspose(commandId);
+  plat::invalidateClient();
+}
+
+// The bar limits the result to 1..127; the sum is pinned to the int32 range first so that a
+// damaged stored velocity cannot overflow it.
+void stepVelocity(int32_t delta) {
+  app.settings.velocity = saturateToInt32(int64_t{app.settings.velocity} + delta);
+  updateVelocityBar();
+}
+
+// Up/Down step the transposition, keypad plus/minus the velocity by 8: on key-down only,
+// auto-repeats included, so holding a key keeps stepping up to the bound.
+void handleTransposeAndVelocityKeys(const KeyMessage& message) {
+  if (message.release) return;
+  switch (message.virtualKey) {
+    case vk::kUp: stepTranspose(true); break;
+    case vk::kDown: stepTranspose(false); break;
+    case vk::kKeypadPlus: stepVelocity(kVelocityStep); break;
+    case vk::kKeypadMinus: stepVelocity(-kVelocityStep); break;
+    default: break;
+  }
+}
+
+}  // namespace
+
 // When the window stops hearing the keyboard or the mouse, the releases of keys held now go to
 // someone else. End every note we switched on and lift the pedal, so nothing is left sounding,
 // and forget the latches so the next press of Space, Enter or Esc acts again.
@@ -87,11 +115,8 @@ void releaseEverythingHeld() {
   app.input.panicLatch = 0;
 }
 
-}  // namespace
-
-void noteKeyEvent(bool release, uint32_t param, Modifiers modifiers, const KeyLayout& layout) {
-  int32_t scan = scanCodeOf(param);
-  if (scan >= kLayoutSlots) return;
+void noteKeyEvent(bool release, int32_t scan, Modifiers modifiers, const KeyLayout& layout) {
+  if (scan < 0 || scan >= kLayoutSlots) return;
   const KeySlot& slot = layout[scan];
   if (slot.octave < 0) return;  // gap or vacant slot
   // Transposition, shift and channel are those of this moment: a release asks for the note it
@@ -102,7 +127,6 @@ void noteKeyEvent(bool release, uint32_t param, Modifiers modifiers, const KeyLa
     drawKeyNow(layout, scan, false);
     return;
   }
-  if ((param & kAutoRepeatBit) != 0) return;
   noteOn(app.settings.channel, octave, slot.semitone, app.settings.velocity);
   drawKeyNow(layout, scan, true);
 }
@@ -115,54 +139,13 @@ void handleKeyMessage(const KeyMessage& message) {
     case vk::kEscape: handleEscape(message.release); break;
     default: break;
   }
-  // Every key goes on to note input; the keys above have no note slot and play nothing.
-  if (app.midi.deviceOpen != 0) {
-    noteKeyEvent(message.release, message.param, message.modifiers, currentLayout());
+  // Every key goes on to note input; the keys above have no note slot and play nothing. A held
+  // key's auto-repeats play nothing either.
+  if (app.midi.deviceOpen != 0 && (message.release || !message.autoRepeat)) {
+    noteKeyEvent(message.release, message.scanCode, message.modifiers, currentLayout());
   }
-}
-
-void handleMouseButton(bool release, uint32_t position, Modifiers modifiers) {
-  const KeyLayout& layout = currentLayout();
-  int32_t scan = -1;
-  if (release) {
-    // The key our press hit, even if a zoom or a resize has moved it since: the release ends the
-    // note that the press sounded. A release without our press is looked up where the last
-    // press was.
-    scan = app.input.mouseCaptured != 0 ? app.input.pressedScan : hitTestKey(layout, app.input.pressPoint.x, app.input.pressPoint.y);
-    // Cleared first: the platform reports our own release as a change of capture, and that
-    // report must not be taken for a capture stolen from a held press.
-    app.input.mouseCaptured = 0;
-    app.input.pressedScan = -1;
-    plat::mouseRelease();
-  } else {
-    plat::mouseCapture();
-    app.input.mouseCaptured = 1;
-    app.input.pressPoint.x = static_cast<uint16_t>(position & 0xFFFFu);
-    app.input.pressPoint.y = static_cast<uint16_t>(position >> 16);
-    scan = hitTestKey(layout, app.input.pressPoint.x, app.input.pressPoint.y);
-    app.input.pressedScan = scan;
-  }
-  if (app.midi.deviceOpen == 0 || scan == -1) return;
-  // A mouse press is never an auto-repeat: the parameter carries the scan code alone.
-  noteKeyEvent(release, keyParamForScanCode(scan), modifiers, layout);
-}
-
-int32_t hitTestKey(const KeyLayout& layout, int32_t x, int32_t y) {
-  for (int32_t scan = 0; scan < kLayoutSlots; ++scan) {
-    const KeySlot& slot = layout[scan];
-    if (slot.semitone < 0) continue;  // gaps and vacant slots are never found
-    if (rectContains(keyRect(slot), x, y)) return scan;
-  }
-  return -1;
 }
 
 void onFocusLost() { releaseEverythingHeld(); }
 
 void onMenuTakesKeyboard() { releaseEverythingHeld(); }
-
-void onMouseCaptureLost() {
-  // Only a capture taken from our own held press matters; any other change is none of ours.
-  if (app.input.mouseCaptured == 0) return;
-  app.input.mouseCaptured = 0;
-  releaseEverythingHeld();
-}

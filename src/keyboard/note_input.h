@@ -1,7 +1,7 @@
-// From key and mouse messages to notes: the note keys, Space (sustain), Enter (all sounding
-// notes off) and Esc (panic), and the left mouse button on the drawn keys. The handlers the
-// front ends call (handleKeyMessage, handleMouseButton, onFocusLost, onMenuTakesKeyboard,
-// onMouseCaptureLost) and the key message they fill are declared with the other entry points in
+// From key messages to notes: the note keys, and the keys with fixed duties (Up and Down step the
+// transposition, keypad plus and minus the velocity; Space is the sustain pedal, Enter ends the
+// sounding notes, Esc is the panic key). The handlers the front ends call (handleKeyMessage,
+// onFocusLost, onMenuTakesKeyboard) are declared with the other entry points in
 // platform/events.h.
 #pragma once
 
@@ -10,6 +10,9 @@
 #include "keyboard/key_layouts.h"
 #include "platform/events.h"
 
-void noteKeyEvent(bool release, uint32_t param, Modifiers modifiers, const KeyLayout& layout);
-// Scan code of the key under the point, or -1; the lower scan code wins where keys overlap.
-int32_t hitTestKey(const KeyLayout& layout, int32_t x, int32_t y);
+// A note key (by its scan code in the layout) pressed or let go, and drawn so; a scan code with
+// no note plays nothing.
+void noteKeyEvent(bool release, int32_t scan, Modifiers modifiers, const KeyLayout& layout);
+// Ends every note this program switched on and lifts the pedal, when the releases of the keys
+// held now can no longer reach the window.
+void releaseEverythingHeld();

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "platform/platform.h"
 
 namespace {

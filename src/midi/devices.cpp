@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "app/app_state.h"
-#include "app/app_texts.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
+#include "base/short_message.h"
+#include "base/texts.h"
 #include "midi/device_names.h"
 #include "midi/midi_output.h"
-#include "midi/short_message.h"
 #include "platform/platform.h"
 
 namespace {
@@ -124,7 +124,6 @@ void toggleActive() {
   } else {
     closeDevice();
   }
-  plat::invalidateClient();
 }
 
 bool isDeviceCommand(int32_t commandId) {
@@ -146,7 +145,6 @@ void selectDevice(int32_t commandId) {
   plat::menuCheck(commandId, true);
   openDevice();
   if (app.midi.deviceOpen == 0) plat::menuCheck(cmd::kActive, false);
-  plat::invalidateClient();
 }
 
 void selectChannel(int32_t commandId) {
@@ -155,17 +153,10 @@ void selectChannel(int32_t commandId) {
   app.settings.channel = commandId - cmd::kFirstChannel;
   plat::menuCheck(commandId, true);
   if (app.midi.deviceOpen == 1) programChange(app.settings.channel, app.settings.program);
-  plat::invalidateClient();
 }
 
 void selectProgram(int32_t commandId) {
   if (commandId < cmd::kFirstProgram || commandId > cmd::kLastProgram) return;
   app.settings.program = commandId - cmd::kFirstProgram;
   if (app.midi.deviceOpen == 1) programChange(app.settings.channel, app.settings.program);
-  plat::invalidateClient();
-}
-
-void resetCommand() {
-  resetAllChannels();
-  plat::invalidateClient();
 }

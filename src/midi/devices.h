@@ -1,5 +1,5 @@
-// The life of the output device: the Devices menu, opening and closing, and the device,
-// channel, program and reset commands. Every command here ends with a whole-window redraw.
+// The life of the output device: the Devices menu, opening and closing, and the device, channel
+// and program commands (the dispatcher repaints the window after each).
 #pragma once
 
 #include <cstdint>
@@ -17,4 +17,3 @@ bool isDeviceCommand(int32_t commandId); // 1999 (with a mapper item) and 2000 +
 void selectDevice(int32_t commandId);
 void selectChannel(int32_t commandId);   // 500..515
 void selectProgram(int32_t commandId);   // 301..428
-void resetCommand();                     // command 110

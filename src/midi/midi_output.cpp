@@ -3,14 +3,13 @@
 #include <algorithm>
 #include <iterator>
 
-#include "app/app_state.h"
-#include "midi/short_message.h"
+#include "base/app_state.h"
+#include "base/short_message.h"
 #include "platform/platform.h"
 
 namespace {
 
 constexpr int32_t kReleaseVelocity = 64;
-constexpr int32_t kLowestNoteOnVelocity = 1;
 
 }  // namespace
 
@@ -32,7 +31,7 @@ void noteOn(int32_t channel, int32_t octave, int32_t semitone, int32_t velocity)
   app.midi.soundingNotes[note] = 1;
   // Every receiver takes a note-on of velocity 0 for a note-off: a damaged stored velocity of 0 or
   // less would leave the note marked as sounding while the device hears it end.
-  sendShortMessage(midi_status::kNoteOn, channel, note, std::clamp(velocity, kLowestNoteOnVelocity, 127));
+  sendShortMessage(midi_status::kNoteOn, channel, note, std::clamp(velocity, kLowestNoteOnVelocity, kDataMax));
 }
 
 void noteOff(int32_t channel, int32_t octave, int32_t semitone) {

@@ -75,17 +75,20 @@ struct Modifiers {
   bool ctrl = false;
 };
 
-// One key-down or key-up. param: bits 16-23 the scan code a PC keyboard reports for the key
-// (the note keys are chosen by it), bit 30 set on an auto-repeated press; other bits unused.
+// One key-down or key-up, in the terms of a PC keyboard whatever the platform: the note keys are
+// chosen by the scan code (the key's place), the keys with fixed duties by the virtual key (its
+// meaning).
 struct KeyMessage {
   bool release;
   int32_t virtualKey;  // one of vk:: for the keys with fixed duties, anything else otherwise
-  uint32_t param;
+  uint8_t scanCode;    // the code a PC keyboard reports for the key (for an extended key, the
+                       // byte after its E0 prefix); kNoScanCode for a key it has no code for
+  bool autoRepeat;     // a press made by the key's own auto-repeat; a release is never one
   Modifiers modifiers;
 };
 
-constexpr uint32_t kAutoRepeatBit = 1u << 30;
-constexpr uint32_t keyParamForScanCode(int32_t scan) { return (static_cast<uint32_t>(scan) & 0xFFu) << 16; }
+// A key a PC keyboard has no scan code for: it plays no note.
+constexpr uint8_t kNoScanCode = 0xFF;
 
 // Every key-down and key-up that reaches the main window, except system keys (keys pressed
 // with Alt held, and F10), which stay with the platform (menu access letters).
@@ -94,9 +97,8 @@ void handleKeyMessage(const KeyMessage& message);
 // ---- The mouse -------------------------------------------------------------------------------
 
 // A press or release of the left button in the client area (a release arrives wherever the
-// pointer is, while the press holds the capture). position: x in the low 16 bits, y in the high
-// 16 bits, client pixels.
-void handleMouseButton(bool release, uint32_t position, Modifiers modifiers);
+// pointer is, while the press holds the capture). x and y: the pointer in client pixels.
+void handleMouseButton(bool release, int32_t x, int32_t y, Modifiers modifiers);
 
 // The window lost the keyboard focus to another window: not to its own menu (that is
 // onMenuTakesKeyboard), and not to one of its own control bars. Ends every note the player can no
@@ -156,24 +158,28 @@ std::span<const MenuEntry> menuTable();
 
 // Commands a platform may have no use for, which its front end then shows greyed: a page can
 // neither close its own tab nor keep itself above other windows. Their ids live here so that a
-// front end finds them in the table; the program's list of commands (app/commands.h) takes them.
+// front end finds them in the table; the program's list of commands (base/commands.h) takes them.
 namespace command {
 constexpr int32_t kAlwaysOnTop = 102;
 constexpr int32_t kExit = 104;
 }  // namespace command
 
-// ---- The control bars (scroll requests as a scroll bar reports them) ---------------------------
+// ---- The control bars ------------------------------------------------------------------------
 
-enum ScrollRequest : int32_t {
-  kLineUp = 0,         // arrow at the top (or left)
-  kLineDown = 1,       // arrow at the bottom (or right)
-  kPageUp = 2,         // trough above (or left of) the thumb
-  kPageDown = 3,       // trough below (or right of) the thumb
-  kThumbPosition = 4,  // once, when the dragged thumb is let go, with its position
-  kThumbTrack = 5,     // while the thumb is dragged, with its position
+// What a click or a drag on a control bar asks for.
+enum class ScrollRequest : uint8_t {
+  LineUp,         // arrow at the top (or left)
+  LineDown,       // arrow at the bottom (or right)
+  PageUp,         // trough above (or left of) the thumb
+  PageDown,       // trough below (or right of) the thumb
+  ThumbPosition,  // once, when the dragged thumb is let go, with its position
+  ThumbTrack,     // while the thumb is dragged, with its position
+  Other,          // anything else a bar reports (the end of a scroll, Home, End): only the focus
+                  // goes back to the keyboard
 };
 
-// The modulation bar (horizontal) reported a request; position is the thumb's, for 4 and 5.
-void onModulationScroll(int32_t request, uint16_t position);
+// The modulation bar (horizontal) reported a request; position is the thumb's, for ThumbPosition
+// and ThumbTrack.
+void onModulationScroll(ScrollRequest request, uint16_t position);
 // The velocity or the pitch-bend bar (vertical) reported a request.
-void onVerticalScroll(plat::Bar bar, int32_t request, uint16_t position);
+void onVerticalScroll(plat::Bar bar, ScrollRequest request, uint16_t position);

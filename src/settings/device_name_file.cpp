@@ -3,7 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "platform/platform.h"
 
 namespace {

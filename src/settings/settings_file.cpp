@@ -2,16 +2,14 @@
 
 #include <string>
 
-#include "app/app_texts.h"
-#include "app/paths.h"
+#include "base/paths.h"
+#include "base/texts.h"
 #include "platform/platform.h"
 #include "settings/byte_cursor.h"
 #include "settings/device_name_file.h"
 
 std::string pathBeside(const std::string& basePath, const char* fileName) {
-  std::size_t keep = basePath.size();  // up to and including the last separator
-  while (keep > 0 && !isPathSeparator(basePath[keep - 1])) --keep;
-  return basePath.substr(0, keep) + fileName;
+  return basePath.substr(0, directoryPartLength(basePath)) + fileName;
 }
 
 void settingsPath() {

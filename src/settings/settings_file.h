@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 
 constexpr uint32_t kSettingsMagic = 0x12993315u;
 constexpr std::size_t kSettingsFileSize = 64;

@@ -17,8 +17,9 @@
 //       off). relabelBlackKeys takes any nonzero showFlats as flats (keyboard/key_layouts.cpp).
 //   zoom
 //       Kept as read: 2.5 checks no zoom item and scales the grid by 2.5; NaN, infinities and
-//       huge factors too. Every geometry result goes through truncToInt32 (display/truncate.cpp),
-//       which gives 0 for NaN and stops at the int32 ends, so no conversion is undefined.
+//       huge factors too. Every geometry result goes through truncToInt32
+//       (base/int_conversions.cpp), which gives 0 for NaN and stops at the int32 ends, so no
+//       conversion is undefined.
 //   windowRect
 //       Kept as read. Placement (app/window_placement.cpp) forms right - left and bottom - top in
 //       64 bits and moves a rectangle that is out of reach or has no usable size onto the primary
@@ -29,8 +30,8 @@
 //       (keyboard/note_input.cpp playedOctave); the note is octave * 12 + semitone formed in 64
 //       bits and clamped to 0..127 after the whole sum (midi/midi_output.cpp noteNumber), so the
 //       sounding-notes index is always 0..127. Start-up checks a Transpose item only when one
-//       exists (app/transpose_commands.cpp startupTransposeItem); the Up/Down arrows bring a stray
-//       value to the nearest offered one in the direction pressed (keyboard/transpose_keys.cpp).
+//       exists (keyboard/transpose.cpp startupTransposeItem); the Up/Down arrows bring a stray
+//       value to the nearest offered one in the direction pressed (keyboard/note_input.cpp).
 //   savedDeviceId
 //       Kept as read and written back as currentDeviceId. An id with no Devices item checks
 //       nothing (the item number is formed in 64 bits, midi/devices.cpp checkDeviceItem) and its
@@ -43,7 +44,7 @@
 //   channel
 //       Kept as read. A channel item is checked or unchecked only for 0..15 (midi/devices.cpp
 //       checkChannelItem, app/main_window.cpp applyMenuState). Every MIDI word is made by
-//       packShortMessage (midi/short_message.cpp), which clamps the channel to 0..15, so a stray
+//       packShortMessage (base/short_message.cpp), which clamps the channel to 0..15, so a stray
 //       channel plays on 0 or 15 rather than changing the message's kind.
 //   program
 //       Kept as read; packShortMessage clamps data bytes to 0..127.

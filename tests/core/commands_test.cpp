@@ -7,12 +7,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "platform/events.h"
 #include "app/help_commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "fake/fake_platform.h"
 #include "keyboard/key_layouts.h"
+#include "platform/events.h"
 
 namespace {
 
@@ -138,8 +138,8 @@ TEST_F(Commands, ProgramsAreStoredWithoutMarksAndAlwaysOnTopFollowsItsMark) {
   EXPECT_EQ(app.settings.alwaysOnTop, 0);
   EXPECT_FALSE(fake::isChecked(cmd::kAlwaysOnTop));
   EXPECT_EQ(fake::world().calls,
-            (std::vector<std::string>{"menuCheck 102 off", "windowSetTopmost off", "invalidateClient",
-                                      "invalidateClient"}));
+            (std::vector<std::string>{"menuCheck 102 off", "windowSetTopmost off", "invalidateClient"}))
+      << "one repaint a command";
   dispatchCommand(cmd::kAlwaysOnTop);
   EXPECT_EQ(app.settings.alwaysOnTop, 1);
   EXPECT_TRUE(fake::isChecked(cmd::kAlwaysOnTop));

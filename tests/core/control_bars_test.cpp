@@ -5,14 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "platform/events.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "display/control_bars.h"
 #include "display/key_geometry.h"
 #include "display_fixture.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
+#include "platform/events.h"
 
 namespace {
 
@@ -29,16 +29,15 @@ TEST_F(ControlBars, CreationSetsRangesAndPositionsAndSendsNothing) {
                    "barSetTip 0 Velocity: 100", "barCreate 1 horizontal", "barSetRange 1 0 127", "barSetPosition 1 0",
                    "barSetTip 1 Modulation: 0", "barCreate 2 vertical", "barSetRange 2 0 16383",
                    "barSetPosition 2 8192", "barSetTip 2 Pitch bend: 8191"}))
-      << "with the bars off the closing size pass places nothing";
+      << "nothing placed";
   EXPECT_TRUE(fake::world().sent.empty());
 }
 
-TEST_F(ControlBars, CreationEndsWithASizePassThatPlacesShownBars) {
+TEST_F(ControlBars, TheStartEndsWithASizePassThatPlacesShownBars) {
   app.settings.showControlBars = 1;
-  applyClientSize(520, 300);  // a pass during the window's creation: no bars yet
-  EXPECT_TRUE(fake::callsOf("barMove").empty());
-  createControlBars();
-  EXPECT_EQ(fake::callsOf("barMove"), (Lines{"barMove 0 0 0 20 280", "barMove 1 20 280 480 20", "barMove 2 500 0 20 280"}));
+  ASSERT_TRUE(startMainWindow());
+  // Once, after the bars exist: the first start's client area is 384 x 142, a bar 14 thick.
+  EXPECT_EQ(fake::callsOf("barMove"), (Lines{"barMove 0 0 0 14 128", "barMove 1 14 128 356 14", "barMove 2 370 0 14 128"}));
 }
 
 TEST_F(ControlBars, StoredVelocityIsShownAsReadAndLimitedByTheFirstChange) {
@@ -51,10 +50,10 @@ TEST_F(ControlBars, StoredVelocityIsShownAsReadAndLimitedByTheFirstChange) {
   app.settings.velocity = INT32_MIN;
   createControlBars();
   EXPECT_EQ(fake::world().bars[0].position, INT32_MAX) << "128 - velocity must not overflow";
-  onVerticalScroll(plat::Bar::Velocity, kPageDown, 0);
+  onVerticalScroll(plat::Bar::Velocity, ScrollRequest::PageDown, 0);
   EXPECT_EQ(app.settings.velocity, 1);
   app.settings.velocity = INT32_MAX;
-  onVerticalScroll(plat::Bar::Velocity, kLineUp, 0);
+  onVerticalScroll(plat::Bar::Velocity, ScrollRequest::LineUp, 0);
   EXPECT_EQ(app.settings.velocity, 127);
   EXPECT_EQ(fake::world().bars[0].position, 1);
 }
@@ -89,7 +88,7 @@ TEST_F(ControlBars, PlacementAndTheShowBarsCommand) {
   EXPECT_FALSE(fake::isChecked(cmd::kShowControlBars));
 
   app.settings.showControlBars = 5;  // any nonzero stored value is on
-  toggleControlBars();
+  dispatchCommand(cmd::kShowControlBars);
   EXPECT_EQ(app.settings.showControlBars, 0);
 }
 
@@ -98,42 +97,42 @@ TEST_F(ControlBars, BarRequestsChangeValuesAndSendOnlyWithAPort) {
   fake::openPortDirectly();
   app.settings.velocity = 125;
   fake::clearLog();
-  onVerticalScroll(plat::Bar::Velocity, kPageUp, 0);
+  onVerticalScroll(plat::Bar::Velocity, ScrollRequest::PageUp, 0);
   EXPECT_EQ(app.settings.velocity, 127);
   app.settings.velocity = 1;
-  onVerticalScroll(plat::Bar::Velocity, kLineDown, 0);
+  onVerticalScroll(plat::Bar::Velocity, ScrollRequest::LineDown, 0);
   EXPECT_EQ(app.settings.velocity, 1);
   EXPECT_EQ(fake::callsOf("barSetPosition").back(), "barSetPosition 0 127 redraw") << "re-set even when unchanged";
-  onVerticalScroll(plat::Bar::Velocity, kThumbTrack, 10);  // nothing until the thumb is let go
+  onVerticalScroll(plat::Bar::Velocity, ScrollRequest::ThumbTrack, 10);  // nothing until the thumb is let go
   EXPECT_EQ(app.settings.velocity, 1);
-  onVerticalScroll(plat::Bar::Velocity, kThumbPosition, 10);
+  onVerticalScroll(plat::Bar::Velocity, ScrollRequest::ThumbPosition, 10);
   EXPECT_EQ(app.settings.velocity, 118);
-  onVerticalScroll(plat::Bar::Velocity, kThumbPosition, 0);
+  onVerticalScroll(plat::Bar::Velocity, ScrollRequest::ThumbPosition, 0);
   EXPECT_EQ(app.settings.velocity, 127);
-  onVerticalScroll(plat::Bar::Velocity, kThumbPosition, 65535);
+  onVerticalScroll(plat::Bar::Velocity, ScrollRequest::ThumbPosition, 65535);
   EXPECT_EQ(app.settings.velocity, 1);
   EXPECT_TRUE(fake::world().sent.empty()) << "velocity sends nothing";
   EXPECT_EQ(fake::world().bars[0].tip, "Velocity: 1") << "each bar's tip names the value it stands at";
 
   app.settings.channel = 3;
-  onModulationScroll(kLineUp, 0);  // line left at 0
-  onModulationScroll(kPageDown, 0);
-  onModulationScroll(kThumbTrack, 90);
-  onModulationScroll(kThumbPosition, 200);
+  onModulationScroll(ScrollRequest::LineUp, 0);  // line left at 0
+  onModulationScroll(ScrollRequest::PageDown, 0);
+  onModulationScroll(ScrollRequest::ThumbTrack, 90);
+  onModulationScroll(ScrollRequest::ThumbPosition, 200);
   EXPECT_EQ(fake::sentTriples(), (Lines{"B3 01 00", "B3 01 08", "B3 01 7F"}));
   EXPECT_EQ(fake::world().bars[1].position, 127);
   EXPECT_EQ(fake::world().bars[1].tip, "Modulation: 127");
 
   fake::clearLog();
-  for (int32_t request : {kLineUp, kLineDown, kPageUp, kPageDown}) onVerticalScroll(plat::Bar::PitchBend, request, 0);
+  for (ScrollRequest request : {ScrollRequest::LineUp, ScrollRequest::LineDown, ScrollRequest::PageUp, ScrollRequest::PageDown}) onVerticalScroll(plat::Bar::PitchBend, request, 0);
   EXPECT_TRUE(fake::world().sent.empty());
   EXPECT_TRUE(fake::callsOf("barSetPosition").empty()) << "arrows and trough move nothing";
-  onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, 0);
+  onVerticalScroll(plat::Bar::PitchBend, ScrollRequest::ThumbTrack, 0);
   EXPECT_EQ(fake::world().bars[2].tip, "Pitch bend: 16383");
-  onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, 16383);
-  onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, 40000);  // 16383 - 40000 is negative: 0
-  onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, 60000);  // in 16 bits 21919: 16383
-  onVerticalScroll(plat::Bar::PitchBend, kThumbPosition, 300);
+  onVerticalScroll(plat::Bar::PitchBend, ScrollRequest::ThumbTrack, 16383);
+  onVerticalScroll(plat::Bar::PitchBend, ScrollRequest::ThumbTrack, 40000);  // 16383 - 40000 is negative: 0
+  onVerticalScroll(plat::Bar::PitchBend, ScrollRequest::ThumbTrack, 60000);  // in 16 bits 21919: 16383
+  onVerticalScroll(plat::Bar::PitchBend, ScrollRequest::ThumbPosition, 300);
   EXPECT_EQ(fake::sentTriples(), (Lines{"E3 7F 7F", "E3 00 00", "E3 00 00", "E3 7F 7F", "E3 7F 3F"}));
   EXPECT_EQ(fake::callsOf("barSetPosition"),
             (Lines{"barSetPosition 2 0 redraw", "barSetPosition 2 16383 redraw", "barSetPosition 2 16383 redraw",
@@ -142,8 +141,8 @@ TEST_F(ControlBars, BarRequestsChangeValuesAndSendOnlyWithAPort) {
 
   app.midi.deviceOpen = 0;
   fake::clearLog();
-  onModulationScroll(kLineDown, 0);
-  onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, 5);
+  onModulationScroll(ScrollRequest::LineDown, 0);
+  onVerticalScroll(plat::Bar::PitchBend, ScrollRequest::ThumbTrack, 5);
   EXPECT_TRUE(fake::world().sent.empty());
   EXPECT_EQ(app.bars.modulation, 127);
   EXPECT_EQ(fake::world().bars[2].position, 5) << "the bar still moves without a device";
@@ -154,25 +153,25 @@ TEST_F(ControlBars, EveryNotificationGivesTheFocusBackFirst) {
   fake::openPortDirectly();
   app.bars.modulation = 40;
   app.settings.velocity = 50;
-  // Codes from 6 on (top, bottom, end of scrolling) change, move and send nothing.
-  for (int32_t request : {6, 7, 8, int32_t{kThumbTrack}}) {
+  // Any other request (top, bottom, end of scrolling) changes, moves and sends nothing.
+  for (ScrollRequest request : {ScrollRequest::Other, ScrollRequest::ThumbTrack}) {
     fake::clearLog();
     onModulationScroll(request, 3);
     onVerticalScroll(plat::Bar::Velocity, request, 3);
-    if (request != kThumbTrack) onVerticalScroll(plat::Bar::PitchBend, request, 3);
-    Lines focusOnly(request == kThumbTrack ? 2 : 3, "focusMainWindow");
-    EXPECT_EQ(fake::world().calls, focusOnly) << request;
+    if (request != ScrollRequest::ThumbTrack) onVerticalScroll(plat::Bar::PitchBend, request, 3);
+    Lines focusOnly(request == ScrollRequest::ThumbTrack ? 2 : 3, "focusMainWindow");
+    EXPECT_EQ(fake::world().calls, focusOnly) << static_cast<int>(request);
   }
   EXPECT_EQ(app.bars.modulation, 40);
   EXPECT_EQ(app.settings.velocity, 50);
 
   for (plat::Bar bar : {plat::Bar::Velocity, plat::Bar::PitchBend}) {
     fake::clearLog();
-    onVerticalScroll(bar, kThumbPosition, 3);
+    onVerticalScroll(bar, ScrollRequest::ThumbPosition, 3);
     EXPECT_EQ(fake::world().calls.front(), "focusMainWindow");
   }
   fake::clearLog();
-  onModulationScroll(kLineDown, 0);
+  onModulationScroll(ScrollRequest::LineDown, 0);
   EXPECT_EQ(fake::world().calls.front(), "focusMainWindow");
 }
 

@@ -8,9 +8,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "app/main_window.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "fake/fake_platform.h"
 #include "midi/devices.h"
 #include "midi/midi_output.h"

@@ -6,13 +6,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
+#include "base/short_message.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
 #include "midi/devices.h"
 #include "midi/midi_output.h"
-#include "midi/short_message.h"
 #include "platform/events.h"
 
 namespace {
@@ -49,6 +49,7 @@ TEST_F(Devices, ItemsKeepTheirNumberWhenANameCannotBeRead) {
   EXPECT_EQ(fake::world().deviceItems, (std::vector<int32_t>{1999, 2000, 2001, 2002}));
   EXPECT_EQ(fake::itemText(2001), "Synth 1");
   EXPECT_EQ(fake::itemText(2002), "MIDI device 3");
+  EXPECT_EQ(fake::itemText(cmd::kMapperDevice), "MIDI Mapper") << "a mapper without a name";
   EXPECT_EQ(app.midi.mapperItemPresent, 1);
   EXPECT_TRUE(fake::isChecked(cmd::kMapperDevice));
   // No mapper: nothing for 1999, no check mark anywhere, and 1999 is not a device command.
@@ -58,6 +59,9 @@ TEST_F(Devices, ItemsKeepTheirNumberWhenANameCannotBeRead) {
   EXPECT_EQ(fake::world().deviceItems, (std::vector<int32_t>{2000, 2001}));
   EXPECT_EQ(app.midi.mapperItemPresent, 0);
   EXPECT_TRUE(fake::checkedIn(cmd::kMapperDevice, cmd::kFirstDevice + 10).empty());
+  fake::clearLog();
+  dispatchCommand(cmd::kMapperDevice);
+  EXPECT_EQ(fake::world().calls, Lines{"invalidateClient"});
 }
 
 TEST_F(Devices, DeviceCommandRangeIsExactAtBothEnds) {
@@ -122,10 +126,10 @@ TEST_F(Devices, OpenFailureIsReportedInOrderAndChangesNothingElse) {
 
 TEST_F(Devices, SwitchingEndsTheOldDevicesNotesThereAndKeepsActiveUntilTheReopening) {
   start();
-  handleKeyMessage(KeyMessage{false, vk::kSpace, keyParamForScanCode(57), {}});
+  handleKeyMessage(KeyMessage{false, vk::kSpace, 57, false, {}});
   noteOn(0, 5, 0, 100);
   fake::clearLog();
-  selectDevice(2001);
+  dispatchCommand(2001);
   // The held note and the pedal end on the device that has them, before its port closes; no
   // all-notes-off on 16 channels, as a close by "Active" sends.
   EXPECT_EQ(deviceCalls(), (Lines{"midiOutSend 80 3C 40", "midiOutSend B0 40 00", "midiOutClose", "menuCheck 1999 off",
@@ -133,12 +137,12 @@ TEST_F(Devices, SwitchingEndsTheOldDevicesNotesThereAndKeepsActiveUntilTheReopen
                                   "invalidateClient"}));
   EXPECT_FALSE(isSounding(60)) << "so its release sends the new device no note-off";
   EXPECT_EQ(app.midi.currentDeviceId, 1);
-  handleKeyMessage(KeyMessage{true, vk::kSpace, keyParamForScanCode(57), {}});
+  handleKeyMessage(KeyMessage{true, vk::kSpace, 57, false, {}});
 
   // A switch whose opening fails unchecks Active only after the report, and keeps the new device.
   fake::script().failingOpens = {0};
   fake::clearLog();
-  selectDevice(2000);
+  dispatchCommand(2000);
   EXPECT_EQ(deviceCalls(), (Lines{"midiOutClose", "menuCheck 2001 off", "menuCheck 2000 on", "midiOutOpen 0",
                                   "beep warning", "messageBox warning-ok Cannot open MIDI device",
                                   "menuCheck 101 off", "invalidateClient"}));
@@ -159,25 +163,48 @@ TEST_F(Devices, ActiveClosesWithSixteenAllNotesOffThenReopensTheSameDevice) {
   app.settings.channel = 9;
   start();
   fake::clearLog();
-  toggleActive();
+  dispatchCommand(cmd::kActive);
   Lines expected{"menuCheck 101 off"};
   for (int32_t c = 0; c < 16; ++c) expected.push_back("midiOutSend " + fake::triple(0xB0u + static_cast<uint32_t>(c) + (123u << 8)));
   expected.push_back("midiOutClose");
   expected.push_back("invalidateClient");
   EXPECT_EQ(deviceCalls(), expected);
   EXPECT_EQ(app.midi.deviceOpen, 0);
+  // A program or channel chosen while closed is kept and sent at the reopening.
   fake::clearLog();
-  toggleActive();
-  EXPECT_EQ(deviceCalls(), (Lines{"midiOutOpen -1", "menuCheck 101 on", "midiOutSend C9 00 00", "invalidateClient"}));
+  dispatchCommand(cmd::kFirstProgram + 40);
+  dispatchCommand(cmd::kFirstChannel + 2);
+  EXPECT_TRUE(fake::callsOf("midiOutSend").empty());
+  fake::clearLog();
+  dispatchCommand(cmd::kActive);
+  EXPECT_EQ(deviceCalls(), (Lines{"midiOutOpen -1", "menuCheck 101 on", "midiOutSend C2 28 00", "invalidateClient"}));
+}
+
+TEST_F(Devices, ChoosingTheOpenDeviceReopensItWithOneProgramChange) {
+  start();
+  fake::clearLog();
+  dispatchCommand(cmd::kMapperDevice);
+  EXPECT_EQ(deviceCalls(), (Lines{"midiOutClose", "menuCheck 1999 off", "menuCheck 1999 on", "midiOutOpen -1",
+                                  "menuCheck 101 on", "midiOutSend C0 00 00", "invalidateClient"}));
+}
+
+TEST_F(Devices, ASavedDeviceThatIsGoneChecksNothingAndIsTriedAgain) {
+  app.settings.savedDeviceId = 3;
+  start();
+  EXPECT_TRUE(fake::checkedIn(cmd::kMapperDevice, cmd::kFirstDevice + 10).empty());
+  EXPECT_EQ(fake::callsOf("messageBox").size(), 1u);
+  fake::clearLog();
+  dispatchCommand(cmd::kActive);
+  EXPECT_EQ(fake::callsOf("midiOutOpen"), Lines{"midiOutOpen 3"});
 }
 
 TEST_F(Devices, ChannelAndProgramCommandsMoveOneMarkAndRedraw) {
   start();
   fake::clearLog();
-  selectChannel(cmd::kLastChannel);
-  selectProgram(cmd::kLastProgram);
-  selectProgram(cmd::kFirstProgram);
-  resetCommand();
+  dispatchCommand(cmd::kLastChannel);
+  dispatchCommand(cmd::kLastProgram);
+  dispatchCommand(cmd::kFirstProgram);
+  dispatchCommand(cmd::kReset);
   EXPECT_EQ(fake::checkedIn(cmd::kFirstChannel, cmd::kLastChannel), std::vector<int32_t>{cmd::kLastChannel});
   EXPECT_EQ(app.settings.program, 0);
   Lines sent = fake::sentTriples();

@@ -4,7 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "fake/fake_platform.h"
 
 class DisplayTest : public ::testing::Test {

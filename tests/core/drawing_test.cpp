@@ -5,14 +5,15 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "display/key_drawing.h"
+#include "base/app_state.h"
 #include "display/key_fonts.h"
-#include "display/zoom.h"
 #include "display/key_geometry.h"
+#include "display/zoom.h"
 #include "display_fixture.h"
 #include "fake/fake_platform.h"
+#include "keyboard/key_grid.h"
 #include "keyboard/key_layouts.h"
+#include "platform/events.h"
 
 namespace {
 
@@ -88,14 +89,14 @@ TEST_F(Drawing, DrawKeyIsAnExactSequenceOfOperations) {
   const KeyLayout& piano = layoutTable(kPiano);
   fake::clearLog();
   drawKeyNow(piano, 16, true);  // Q, pressed
-  Rect r = keyRect(piano[16]);
+  Rect r = keyRect(piano[16].row, piano[16].column);
   EXPECT_EQ(fake::world().calls,
             (Lines{"surfaceGet 1", "fillRect " + text(r) + " black", "fontSelect 2", "drawText \"G\" " + text(r) + " white/black",
                    "fontSelect 2", "frameRect " + text(r) + " black", "frameRect " + text(growRect(r, 1)) + " black",
                    "surfaceRelease 1"}));
   fake::clearLog();
   drawKeyNow(piano, 2, false);  // a gap: nothing shows, no frame
-  Rect g = keyRect(piano[2]);
+  Rect g = keyRect(piano[2].row, piano[2].column);
   EXPECT_EQ(fake::world().calls, (Lines{"surfaceGet 2", "fontSelect 2", "drawText \"\" " + text(g) + " black/white",
                                         "fontSelect 2", "surfaceRelease 2"}));
 
@@ -139,7 +140,7 @@ TEST_F(Drawing, PaintVisitsTheCurrentLayoutInOrderAndSkipsUnplacedSlots) {
     Lines expected;
     for (int32_t index = 0; index < kLayoutSlots; ++index) {
       if (table[index].column == -1) continue;
-      expected.push_back("drawText \"" + std::string(table[index].label) + "\" " + text(keyRect(table[index])) +
+      expected.push_back("drawText \"" + std::string(table[index].label) + "\" " + text(keyRect(table[index].row, table[index].column)) +
                          " black/white");
     }
     fake::clearLog();

@@ -8,22 +8,21 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "platform/events.h"
-#include "display/key_geometry.h"
-#include "display/key_drawing.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "base/int_conversions.h"
+#include "display/key_geometry.h"
 #include "display/window_size.h"
 #include "display/zoom.h"
 #include "display_fixture.h"
 #include "fake/fake_platform.h"
+#include "keyboard/key_grid.h"
+#include "platform/events.h"
 
 namespace {
 
 using Lines = std::vector<std::string>;
 
-KeySlot slotAt(int32_t row, int32_t column) { return KeySlot{4, 0, row, column, "C"}; }
 
 class Geometry : public DisplayTest {};
 
@@ -31,20 +30,20 @@ TEST_F(Geometry, KeyRectanglesTruncateTowardZero) {
   app.settings.zoom = 1.5f;
   app.geometry.originX = 10;
   app.geometry.originY = 20;
-  EXPECT_EQ(keyRect(slotAt(0, 0)), (Rect{10, 20, 26, 32}));
-  EXPECT_EQ(keyRect(slotAt(0, 2)).left, 26);
-  EXPECT_EQ(keyRect(slotAt(0, 2)).right, 42);
-  EXPECT_EQ(keyRect(slotAt(1, 1)), (Rect{18, 32, 34, 44}));
+  EXPECT_EQ(keyRect(0, 0), (Rect{10, 20, 26, 32}));
+  EXPECT_EQ(keyRect(0, 2).left, 26);
+  EXPECT_EQ(keyRect(0, 2).right, 42);
+  EXPECT_EQ(keyRect(1, 1), (Rect{18, 32, 34, 44}));
   // A one-pixel gap: x 50 belongs to neither column 3 nor column 5.
-  EXPECT_EQ(keyRect(slotAt(1, 3)).right, 50);
-  EXPECT_EQ(keyRect(slotAt(1, 5)).left, 51);
-  EXPECT_FALSE(rectContains(keyRect(slotAt(1, 3)), 50, 40));
-  EXPECT_FALSE(rectContains(keyRect(slotAt(1, 5)), 50, 40));
+  EXPECT_EQ(keyRect(1, 3).right, 50);
+  EXPECT_EQ(keyRect(1, 5).left, 51);
+  EXPECT_FALSE(rectContains(keyRect(1, 3), 50, 40));
+  EXPECT_FALSE(rectContains(keyRect(1, 5), 50, 40));
   // Negative edges truncate toward zero: neighbours overlap by a pixel.
   app.geometry.originX = -19;
-  EXPECT_EQ(keyRect(slotAt(1, 1)).left, -10);
-  EXPECT_EQ(keyRect(slotAt(1, 1)).right, 6);
-  EXPECT_EQ(keyRect(slotAt(1, 3)).left, 5);
+  EXPECT_EQ(keyRect(1, 1).left, -10);
+  EXPECT_EQ(keyRect(1, 1).right, 6);
+  EXPECT_EQ(keyRect(1, 3).left, 5);
   EXPECT_EQ(truncToInt32(-92.5), -92);
   EXPECT_EQ(truncToInt32(92.9), 92);
   EXPECT_EQ(truncToInt32(std::nan("")), 0);
@@ -84,7 +83,7 @@ TEST_F(Geometry, AStoredZoomOutsideTheMenuScalesTheGrid) {
   app.settings.zoom = 2.5f;
   app.geometry.originX = 0;
   app.geometry.originY = 0;
-  EXPECT_EQ(keyRect(slotAt(1, 2)), (Rect{27, 20, 54, 40}));
+  EXPECT_EQ(keyRect(1, 2), (Rect{27, 20, 54, 40}));
   applyClientSize(400, 200);
   EXPECT_EQ(app.geometry.originX, 21);  // (400 - 357.5) / 2; 57 at 2.0, -14 at 3.0
   EXPECT_FLOAT_EQ(app.settings.zoom, 2.5f) << "the size pass keeps the stored factor";
@@ -96,12 +95,12 @@ TEST_F(Geometry, StrangeZoomsStayDefinedAndWithinReachOfAFrontEnd) {
   app.settings.zoom = std::nanf("");
   applyClientSize(400, 200);
   EXPECT_EQ(app.geometry.originX, 0);
-  EXPECT_EQ(keyRect(slotAt(2, 4)), (Rect{0, 0, 0, 0}));
+  EXPECT_EQ(keyRect(2, 4), (Rect{0, 0, 0, 0}));
   EXPECT_EQ(defaultWindowSize().width, 0);
 
   app.settings.zoom = 1e30f;
   applyClientSize(400, 200);
-  EXPECT_EQ(keyRect(slotAt(0, 0)), (Rect{-16777216, -16777216, 16777216, 16777216}));
+  EXPECT_EQ(keyRect(0, 0), (Rect{-16777216, -16777216, 16777216, 16777216}));
   EXPECT_EQ(defaultWindowSize().width, 32767);
   EXPECT_EQ(defaultWindowSize().height, 32767);
 
@@ -143,14 +142,14 @@ TEST_F(Geometry, DefaultSizeCommandKeepsTheTopLeftAndRepaints) {
   app.settings.zoom = 2.0f;
   app.geometry.barThickness = 20;  // as the last size pass left it
   fake::clearLog();
-  defaultSizeCommand();
+  dispatchCommand(cmd::kDefaultSize);
   EXPECT_EQ(fake::world().calls, (Lines{"windowRect", "windowMove -40 70 348 187 repaint", "invalidateClient"}));
 }
 
 TEST_F(Geometry, ZoomCommandsMarkResizeAndKeepTheTopLeft) {
   plat::windowMove(50, 60, 400, 200, false);
   fake::clearLog();
-  setZoom(cmd::kZoomSmall);
+  dispatchCommand(cmd::kZoomSmall);
   EXPECT_FLOAT_EQ(app.settings.zoom, 1.5f);
   // Small: width 11 * 1.5 * 14 = 231; height 19 + 24 + 32 + 48 = 123.
   EXPECT_EQ(fake::world().calls,

@@ -6,7 +6,7 @@
 #include <string>
 #include <utility>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "fake/fake_platform.h"
 #include "keyboard/key_layouts.h"
 

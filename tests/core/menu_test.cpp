@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "app/commands.h"
+#include "base/commands.h"
 #include "fake/fake_platform.h"
 #include "platform/events.h"
 

@@ -1,4 +1,5 @@
-// Words and note numbers for any operands, and what a closed port does with a message.
+// MIDI words and note numbers for any operands, the sounding-notes table, and what a closed port
+// does with a message.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -7,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
+#include "base/short_message.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
 #include "midi/midi_output.h"
-#include "midi/short_message.h"
 
 namespace {
 
@@ -101,15 +102,37 @@ TEST_F(MidiOutput, ControllersAndBendsGoOutAsGiven) {
   controlChange(0, midi_controller::kSustain, 0);
   pitchBend(15, 8192);
   pitchBend(1, 128);
-  EXPECT_EQ(fake::sentTriples(), (Lines{"B3 01 7F", "B0 40 7F", "B0 40 00", "EF 00 40", "E1 00 01"}));
+  pitchBend(0, 8191);
+  pitchBend(0, 0);
+  pitchBend(0, 16383);
+  EXPECT_EQ(fake::sentTriples(), (Lines{"B3 01 7F", "B0 40 7F", "B0 40 00", "EF 00 40", "E1 00 01", "E0 7F 3F",
+                                        "E0 00 00", "E0 7F 7F"}));
 }
 
-TEST_F(MidiOutput, AllSoundingNotesOffGoesUpwardAndClearsEverything) {
+TEST_F(MidiOutput, SoundingNotesStopDoubleNoteOnsAndStrayNoteOffs) {
+  openPort();
+  noteOn(0, 5, 0, 100);
+  noteOn(0, 5, 0, 90);  // held key, auto-repeat: nothing more
+  noteOff(0, 5, 0);
+  noteOff(0, 5, 0);     // not sounding: nothing
+  EXPECT_EQ(fake::sentTriples(), (Lines{"90 3C 64", "80 3C 40"}));
+
+  // Two keys clamped onto note 127: one note-on, the first release ends it, the second is silent.
+  fake::clearLog();
+  noteOn(0, 11, 1, 100);
+  noteOn(0, 12, 5, 100);
+  noteOff(0, 12, 5);
+  noteOff(0, 11, 1);
+  EXPECT_EQ(fake::sentTriples(), (Lines{"90 7F 64", "80 7F 40"}));
+}
+
+TEST_F(MidiOutput, AllSoundingNotesOffGoesUpwardOnTheChannelOfNowAndClearsEverything) {
   openPort();
   for (int32_t octave : {10, 0, 5}) noteOn(0, octave, 7, 90);
+  app.settings.channel = 3;  // the table does not remember channels
   fake::clearLog();
   allSoundingNotesOff();
-  EXPECT_EQ(fake::sentTriples(), (Lines{"80 07 40", "80 43 40", "80 7F 40"}));
+  EXPECT_EQ(fake::sentTriples(), (Lines{"83 07 40", "83 43 40", "83 7F 40"}));
   for (int32_t note = 0; note < 128; ++note) ASSERT_FALSE(isSounding(note));
   EXPECT_FALSE(isSounding(-1));
   EXPECT_FALSE(isSounding(128));

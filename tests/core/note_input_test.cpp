@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
+#include "keyboard/key_grid.h"
 #include "keyboard/key_layouts.h"
 #include "keyboard/note_input.h"
 
@@ -33,10 +34,7 @@ constexpr int32_t kVkQ = 'Q';
 void openPort() { fake::openPortDirectly(); }
 void closePort() { fake::closePortDirectly(); }
 
-void key(bool release, int32_t virtualKey, int32_t scan, Modifiers modifiers = {}, bool repeat = false) {
-  uint32_t param = keyParamForScanCode(scan) | (repeat ? kAutoRepeatBit : 0u);
-  handleKeyMessage(KeyMessage{release, virtualKey, param, modifiers});
-}
+using fake::key;
 void press(int32_t scan, Modifiers m = {}) { key(false, kVkQ, scan, m); }
 void repeat(int32_t scan, Modifiers m = {}) { key(false, kVkQ, scan, m, true); }
 void release(int32_t scan, Modifiers m = {}) { key(true, kVkQ, scan, m); }
@@ -47,9 +45,8 @@ constexpr Modifiers kShift{true, false};
 constexpr Modifiers kCtrl{false, true};
 constexpr Modifiers kShiftCtrl{true, true};
 
-uint32_t point(int32_t x, int32_t y) { return (static_cast<uint32_t>(y) << 16) | static_cast<uint32_t>(x); }
-void mouseDown(int32_t x, int32_t y, Modifiers m = {}) { handleMouseButton(false, point(x, y), m); }
-void mouseUp(int32_t x, int32_t y, Modifiers m = {}) { handleMouseButton(true, point(x, y), m); }
+void mouseDown(int32_t x, int32_t y, Modifiers m = {}) { handleMouseButton(false, x, y, m); }
+void mouseUp(int32_t x, int32_t y, Modifiers m = {}) { handleMouseButton(true, x, y, m); }
 
 // The keys drawn since the last clearLog, as "G pressed" / "G released", from the label text.
 std::vector<std::string> drawnKeys() {
@@ -168,7 +165,7 @@ TEST_F(NoteInput, KeysWithoutANoteDoNothing) {
   press(kScanEnter);  // vacant
   press(kScanRightShift);
   press(kScanSpace);
-  handleKeyMessage(KeyMessage{false, kVkQ, 0x00FF0000u, {}});  // scan 255
+  handleKeyMessage(KeyMessage{false, kVkQ, kNoScanCode, false, {}});
   EXPECT_TRUE(fake::world().calls.empty());
 }
 

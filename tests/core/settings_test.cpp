@@ -8,12 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
 #include "app/main_window.h"
+#include "base/app_state.h"
+#include "base/commands.h"
+#include "base/short_message.h"
 #include "display/control_bars.h"
 #include "fake/fake_platform.h"
-#include "midi/short_message.h"
+#include "fake/scenario.h"
 #include "platform/events.h"
 #include "settings/settings_file.h"
 
@@ -27,29 +28,12 @@ Bytes hex(const std::string& text) {
   return out;
 }
 
-// Fifteen distinct values, written down byte by byte independently of the code's field list.
+// fake::distinctSettings(), written down byte by byte independently of the code's field list.
 const Bytes kKnownFile = hex(
     "15 33 99 12 03 00 00 00 05 00 00 00 00 00 C0 3F "
     "EC FF FF FF 28 00 00 00 6C 02 00 00 4A 01 00 00 "
     "FE FF FF FF 07 00 00 00 09 00 00 00 0B 00 00 00 "
     "4D 00 00 00 63 00 00 00 02 00 00 00 06 00 00 00 ");
-
-PersistedSettings knownValues() {
-  PersistedSettings s;
-  s.alwaysOnTop = 3;
-  s.showControlBars = 5;
-  s.zoom = 1.5f;
-  s.windowRect = Rect{-20, 40, 620, 330};
-  s.transpose = -2;
-  s.savedDeviceId = 7;
-  s.openAtStart = 9;
-  s.channel = 11;
-  s.program = 77;
-  s.velocity = 99;
-  s.layout = 2;
-  s.showFlats = 6;
-  return s;
-}
 
 class SettingsFile : public ::testing::Test {
  protected:
@@ -67,7 +51,7 @@ TEST_F(SettingsFile, EveryFieldHasItsOwnOffsetBothWays) {
   file() = kKnownFile;
   loadSettings();
   const PersistedSettings& s = app.settings;
-  const PersistedSettings k = knownValues();
+  const PersistedSettings k = fake::distinctSettings();
   EXPECT_EQ(s.alwaysOnTop, k.alwaysOnTop);
   EXPECT_EQ(s.showControlBars, k.showControlBars);
   EXPECT_EQ(s.zoom, k.zoom);
@@ -221,15 +205,15 @@ TEST(SettingsContent, AnyValuesKeepTheProgramSound) {
     for (int32_t vk : {0, vk::kUp, vk::kDown, vk::kKeypadPlus, vk::kKeypadMinus, vk::kSpace, vk::kEnter, vk::kEscape}) {
       for (int32_t scan : {16, 44, 2, 53, 30}) {
         Modifiers m{random() % 2 == 0, random() % 2 == 0};
-        handleKeyMessage(KeyMessage{false, vk, keyParamForScanCode(scan), m});
-        handleKeyMessage(KeyMessage{true, vk, keyParamForScanCode(scan), m});
+        handleKeyMessage(KeyMessage{false, vk, static_cast<uint8_t>(scan), false, m});
+        handleKeyMessage(KeyMessage{true, vk, static_cast<uint8_t>(scan), false, m});
       }
     }
-    handleMouseButton(false, (60u << 16) | 200u, {});
-    handleMouseButton(true, 0, {});
-    onVerticalScroll(plat::Bar::Velocity, kLineUp, 0);
-    onVerticalScroll(plat::Bar::PitchBend, kThumbTrack, static_cast<uint16_t>(random() & 0xFFFFu));
-    onModulationScroll(kPageDown, 0);
+    handleMouseButton(false, 200, 60, {});
+    handleMouseButton(true, 0, 0, {});
+    onVerticalScroll(plat::Bar::Velocity, ScrollRequest::LineUp, 0);
+    onVerticalScroll(plat::Bar::PitchBend, ScrollRequest::ThumbTrack, static_cast<uint16_t>(random() & 0xFFFFu));
+    onModulationScroll(ScrollRequest::PageDown, 0);
     for (int32_t id : {cmd::kShowControlBars, cmd::kZoomSmall, cmd::kDefaultSize, cmd::kTransposeUp2,
                        cmd::kLayoutChromatic, cmd::kShowFlats, cmd::kAlwaysOnTop, cmd::kFirstChannel + 5,
                        cmd::kFirstProgram + 9}) {

@@ -7,14 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
-#include "platform/events.h"
+#include "app/help_path.h"
 #include "app/main_window.h"
-#include "app/paths.h"
 #include "app/window_placement.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "fake/fake_platform.h"
 #include "fake/scenario.h"
+#include "platform/events.h"
 #include "settings/settings_file.h"
 
 namespace {

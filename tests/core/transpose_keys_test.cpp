@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
 #include "fake/fake_platform.h"
+#include "fake/scenario.h"
 #include "keyboard/key_layouts.h"
 #include "keyboard/note_input.h"
 
@@ -21,14 +22,11 @@ constexpr int32_t kScanKeypadPlus = 78;
 constexpr int32_t kScanKeypadMinus = 74;
 constexpr int32_t kScanQ = 16;
 
-void key(bool release, int32_t virtualKey, int32_t scan, bool repeat = false) {
-  uint32_t param = keyParamForScanCode(scan) | (repeat ? kAutoRepeatBit : 0u);
-  handleKeyMessage(KeyMessage{release, virtualKey, param, {}});
-}
-void up(bool repeat = false) { key(false, vk::kUp, kScanUp, repeat); }
-void down(bool repeat = false) { key(false, vk::kDown, kScanDown, repeat); }
-void plus() { key(false, vk::kKeypadPlus, kScanKeypadPlus); }
-void minus() { key(false, vk::kKeypadMinus, kScanKeypadMinus); }
+void up(bool repeat = false) { fake::key(false, vk::kUp, kScanUp, {}, repeat); }
+void down(bool repeat = false) { fake::key(false, vk::kDown, kScanDown, {}, repeat); }
+void plus() { fake::key(false, vk::kKeypadPlus, kScanKeypadPlus); }
+void minus() { fake::key(false, vk::kKeypadMinus, kScanKeypadMinus); }
+using fake::key;
 
 // Each Transpose command checks exactly one of its items.
 size_t commandsIssued() {

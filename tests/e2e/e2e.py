@@ -1,210 +1,142 @@
 #!/usr/bin/env python3
-"""End-to-end tests of the real program: a private X server (Xvfb), real key presses and
-mouse clicks through XTEST (xdotool), a private JACK server with the dummy driver and a capture
-client that prints every MIDI event the program sends.
+"""End-to-end tests of the Linux program, on the shared runner (runner.py): a private X server
+(Xvfb), real key presses and mouse clicks through XTEST (xdotool), a private JACK server with the
+dummy driver and a capture client that prints every MIDI event the program sends.
 
     e2e.py <case> --capture P --midi-tool P --artifacts DIR [--program P]
-
-Each run starts and ends its own processes; every wait is bounded. Exit status 0 = passed,
-1 = failed, 77 = skipped (a tool the case needs is missing).
 """
 
-import argparse
-import ctypes
 import glob
 import math
 import os
-import select
 import shutil
 import signal
 import stat
 import struct
 import subprocess
 import sys
-import tempfile
 import time
 import wave
 
-WINDOW_NAME = "Plinkett Freeware"
-SETTINGS_MAGIC = 0x12993315
-SKIP = 77
-# What a closing port sends: controller 123 (all notes off) on channels 1 to 16, in order.
-ALL_NOTES_OFF = [f"B{channel:X} 7B 00" for channel in range(16)]
+import runner
+# open_xtest serves bench/key_latency.py, which takes it from here.
+from runner import (ALL_NOTES_OFF, Q_PLAYED, Failure, Skip, check, count_pixels, is_dark, is_white,  # noqa: F401
+                    open_xtest, press_many, read_image, read_settings, settings_bytes, solid_dark_box, stop)
+
+# ---- The Linux target --------------------------------------------------------------------------
+
+class Capture(runner.Capture):
+    """The JACK capture client's output: one event a line, with its time when asked for."""
+
+    def __init__(self, path, process=None):
+        super().__init__()
+        self.path = path
+        self.process = process
+
+    def timed(self):
+        """(event, microseconds) pairs; the time is None unless the client was asked for it."""
+        out = []
+        with open(self.path) as f:
+            for line in f:
+                event, _, when = line.strip().partition(" @")
+                if event:
+                    out.append((event, int(when) if when else None))
+        return out
+
+    def lines(self):
+        return [event for event, _ in self.timed()]
 
 
-class Failure(Exception):
-    pass
+def home_environment(tmp):
+    env = dict(os.environ)
+    env.update({
+        "HOME": tmp,
+        "XDG_CONFIG_HOME": os.path.join(tmp, "config"),
+        "XDG_CACHE_HOME": os.path.join(tmp, "cache"),
+        "XDG_DATA_HOME": os.path.join(tmp, "data"),
+        "XDG_RUNTIME_DIR": os.path.join(tmp, "run"),
+        "JACK_NO_START_SERVER": "1",
+        "JACK_DEFAULT_SERVER": f"plinkett-e2e-{os.getpid()}",
+        "PLINKETT_NO_BUILTIN_SYNTH": "1",
+        "PLINKETT_MIDI_APIS": "jack",
+        # Qt and fontconfig keep caches alive until exit; those are not our leaks.
+        "ASAN_OPTIONS": "detect_leaks=0:abort_on_error=0",
+        "QT_QPA_PLATFORM": "xcb",
+        "NO_AT_BRIDGE": "1",
+    })
+    for key in ("WAYLAND_DISPLAY", "SESSION_MANAGER", "DBUS_SESSION_BUS_ADDRESS"):
+        env.pop(key, None)
+    for d in ("config/plinkett", "cache", "data", "run"):
+        os.makedirs(os.path.join(tmp, d), mode=0o700, exist_ok=True)
+    return env
 
 
-class Skip(Exception):
-    pass
-
-
-def check(condition, message):
-    if not condition:
-        raise Failure(message)
-
-
-# ---- The settings file: sixteen little-endian fields ----------------------------------------
-
-SETTINGS_FORMAT = "<I2if4i2i6i"  # magic, top, bars, zoom, rect x4, transpose, device, open, ...
-assert struct.calcsize(SETTINGS_FORMAT) == 64
-
-
-def settings_bytes(device, open_at_start=1, channel=0, program=0, velocity=100, layout=0,
-                   zoom=2.0, transpose=0, rect=(100, 100, 500, 300)):
-    return struct.pack(SETTINGS_FORMAT, SETTINGS_MAGIC, 0, 0, zoom, *rect,
-                       transpose, device, open_at_start, channel, program, velocity, layout, 0)
-
-
-def read_settings(path):
-    with open(path, "rb") as f:
-        data = f.read()
-    check(len(data) == 64, f"settings file has {len(data)} bytes, not 64")
-    fields = struct.unpack(SETTINGS_FORMAT, data)
-    check(fields[0] == SETTINGS_MAGIC, f"settings magic is {fields[0]:#x}")
-    names = ["magic", "alwaysOnTop", "showControlBars", "zoom", "left", "top", "right", "bottom",
-             "transpose", "savedDeviceId", "openAtStart", "channel", "program", "velocity",
-             "layout", "showFlats"]
-    return dict(zip(names, fields))
-
-
-# ---- Processes ---------------------------------------------------------------------------
-
-class Session:
-    """Everything one case starts, torn down in reverse order whatever happens."""
+class Session(runner.Session):
+    """The Linux program in a home of its own, its MIDI through a private JACK server."""
 
     def __init__(self, args, case):
-        self.args = args
-        self.case = case
-        self.tmp = tempfile.mkdtemp(prefix=f"plinkett-e2e-{case}-")
-        self.processes = []  # (name, Popen), stopped in reverse order
-        self.env = dict(os.environ)
-        self.env.update({
-            "HOME": self.tmp,
-            "XDG_CONFIG_HOME": os.path.join(self.tmp, "config"),
-            "XDG_CACHE_HOME": os.path.join(self.tmp, "cache"),
-            "XDG_DATA_HOME": os.path.join(self.tmp, "data"),
-            "XDG_RUNTIME_DIR": os.path.join(self.tmp, "run"),
-            "JACK_NO_START_SERVER": "1",
-            "JACK_DEFAULT_SERVER": f"plinkett-e2e-{os.getpid()}",
-            "PLINKETT_NO_BUILTIN_SYNTH": "1",
-            "PLINKETT_MIDI_APIS": "jack",
-            # Qt and fontconfig keep caches alive until exit; those are not our leaks.
-            "ASAN_OPTIONS": "detect_leaks=0:abort_on_error=0",
-            "QT_QPA_PLATFORM": "xcb",
-            "NO_AT_BRIDGE": "1",
-        })
-        for key in ("WAYLAND_DISPLAY", "SESSION_MANAGER", "DBUS_SESSION_BUS_ADDRESS"):
-            self.env.pop(key, None)
-        for d in ("config/plinkett", "cache", "data", "run"):
-            os.makedirs(os.path.join(self.tmp, d), mode=0o700, exist_ok=True)
+        super().__init__(args, case, None)
+        self.env = home_environment(self.tmp)
         self.settings_path = os.path.join(self.tmp, "config", "plinkett", "PLINKETT.SET")
         self.capture = None
         self.jack_killed = False  # the last server was killed and not started again
-        self.program = None
-        self.window = None
-        self.program_log = os.path.join(self.tmp, "program.log")
-
-    def __enter__(self):
-        return self
-
-    def stop_all(self):
-        for name, proc in reversed(self.processes):
-            stop(proc)
 
     def __exit__(self, *exc):
         self.stop_all()
         if self.jack_killed:
             self.reclaim_jack()
-        if exc[0] is not None and os.path.exists(self.program_log):
-            with open(self.program_log, errors="replace") as f:
-                tail = f.read()[-4000:]
-            if tail.strip():
-                print(f"---- program output ----\n{tail}", file=sys.stderr)
-        shutil.rmtree(self.tmp, ignore_errors=True)
-        return False
+        return super().__exit__(*exc)
 
-    def spawn(self, name, argv, **kwargs):
-        kwargs.setdefault("stdin", subprocess.DEVNULL)
-        proc = subprocess.Popen(argv, env=self.env, start_new_session=True, **kwargs)
-        self.processes.append((name, proc))
-        return proc
-
-    def run(self, argv, timeout=10, **kwargs):
-        return subprocess.run(argv, env=self.env, stdin=subprocess.DEVNULL, capture_output=True,
-                              text=True, timeout=timeout, **kwargs)
+    def saved(self):
+        return read_settings(self.settings_path)
 
     # -- X server
 
     def start_x(self, screen="1024x768x24"):
-        read_end, write_end = os.pipe()
-        self.spawn("Xvfb", ["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen,
-                            "-nolisten", "tcp", "-noreset"],
-                   pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        number = b""
-        deadline = time.monotonic() + 15
-        while not number.endswith(b"\n"):
-            ready, _, _ = select.select([read_end], [], [], max(0.0, deadline - time.monotonic()))
-            check(ready, "Xvfb did not report a display")
-            chunk = os.read(read_end, 16)
-            check(chunk, "Xvfb ended without a display")
-            number += chunk
-        os.close(read_end)
-        self.env["DISPLAY"] = ":" + number.decode().strip()
+        self.env["DISPLAY"] = runner.start_xvfb(self.spawn, screen)
         # Real auto-repeat, quick enough that a one-second hold repeats many times.
         self.run(["xset", "r", "on"])
         self.run(["xset", "r", "rate", "200", "30"])
 
-    # -- JACK server and the capture client
-
-    def start_jack(self, times=False, client=None):
-        self.spawn_jackd()
-        self.capture_client = client or f"e2ecapture{os.getpid()}"
-        deadline = time.monotonic() + 15
-        while True:
-            out_path = os.path.join(self.tmp, "capture.txt")
-            err_path = os.path.join(self.tmp, "capture.err")
-            with open(out_path, "wb") as out, open(err_path, "wb") as err:
-                argv = [self.args.capture, self.capture_client] + (["--times"] if times else [])
-                proc = self.spawn("capture", argv, stdout=out, stderr=err)
-            while proc.poll() is None and time.monotonic() < deadline:
-                with open(err_path, "rb") as f:
-                    if b"ready" in f.read():
-                        self.capture = Capture(out_path, proc)
-                        return
-                time.sleep(0.05)
-            check(time.monotonic() < deadline, "the capture client did not reach the JACK server")
-            time.sleep(0.2)  # the server is still starting: try again
-
-    def device_id_of(self, wanted):
-        result = self.run([self.args.midi_tool, "list"])
-        check(result.returncode == 0, f"midi tool failed: {result.stderr}")
-        for line in result.stdout.splitlines():
-            number, _, name = line.partition("\t")
-            if name == wanted:
-                return int(number)
-        raise Failure(f"no device {wanted!r} in the list:\n{result.stdout}")
-
-    def capture_device_id(self):
-        return self.device_id_of(f"{self.capture_client}:in")
-
-    # -- The JACK server's death and return, more capture clients
+    # -- JACK server and the capture clients
 
     def spawn_jackd(self):
         name = self.env["JACK_DEFAULT_SERVER"]
         self.jack_killed = False
-        return self.spawn("jackd", ["jackd", "-n", name, "--no-realtime", "-d", "dummy", "-p",
-                                    "256", "-r", "48000"],
+        return self.spawn("jackd", ["jackd", "-n", name, "--no-realtime", "-d", "dummy", "-p", "256", "-r", "48000"],
                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+    def start_jack(self, times=False, client=None):
+        self.spawn_jackd()
+        self.capture_client = client or f"e2ecapture{os.getpid()}"
+        self.capture = self.add_capture(self.capture_client, times, timeout=15)
+
+    def add_capture(self, client, times=False, timeout=10):
+        """A capture client on the running server, once its port exists (a server still starting
+        is tried again)."""
+        out_path = os.path.join(self.tmp, f"{client}.txt")
+        err_path = os.path.join(self.tmp, f"{client}.err")
+        deadline = time.monotonic() + timeout
+        while time.monotonic() < deadline:
+            with open(out_path, "wb") as out, open(err_path, "wb") as err:
+                proc = self.spawn(client, [self.args.capture, client] + (["--times"] if times else []),
+                                  stdout=out, stderr=err)
+            while proc.poll() is None and time.monotonic() < deadline:
+                with open(err_path, "rb") as f:
+                    if b"ready" in f.read():
+                        return Capture(out_path, proc)
+                time.sleep(0.05)
+            time.sleep(0.2)
+        raise Failure(f"the capture client {client} did not reach the JACK server")
+
+    def jackd(self):
+        return next(proc for name, proc in self.processes if name == "jackd" and proc.poll() is None)
 
     def kill_jack(self):
         """As a crash does it: no goodbye to the clients."""
-        for name, proc in self.processes:
-            if name == "jackd" and proc.poll() is None:
-                proc.kill()
-                proc.wait(timeout=10)
+        proc = self.jackd()
+        proc.kill()
+        proc.wait(timeout=10)
         self.jack_killed = True
 
     def reclaim_jack(self):
@@ -221,21 +153,17 @@ class Session:
         for path in glob.glob(f"/dev/shm/jack_sem.*_{self.env['JACK_DEFAULT_SERVER']}_*"):
             os.remove(path)
 
-    def add_capture(self, client):
-        """Another capture client on the running server, once its port exists."""
-        out_path = os.path.join(self.tmp, f"{client}.txt")
-        err_path = os.path.join(self.tmp, f"{client}.err")
-        deadline = time.monotonic() + 10
-        while time.monotonic() < deadline:
-            with open(out_path, "wb") as out, open(err_path, "wb") as err:
-                proc = self.spawn(client, [self.args.capture, client], stdout=out, stderr=err)
-            while proc.poll() is None and time.monotonic() < deadline:
-                with open(err_path, "rb") as f:
-                    if b"ready" in f.read():
-                        return Capture(out_path, proc)
-                time.sleep(0.05)
-            time.sleep(0.2)
-        raise Failure(f"the capture client {client} did not reach the JACK server")
+    def device_id_of(self, wanted):
+        result = self.run([self.args.midi_tool, "list"])
+        check(result.returncode == 0, f"midi tool failed: {result.stderr}")
+        for line in result.stdout.splitlines():
+            number, _, name = line.partition("\t")
+            if name == wanted:
+                return int(number)
+        raise Failure(f"no device {wanted!r} in the list:\n{result.stdout}")
+
+    def capture_device_id(self):
+        return self.device_id_of(f"{self.capture_client}:in")
 
     # -- The Devices menu, by keyboard as a user without a mouse works it
 
@@ -263,43 +191,32 @@ class Session:
         self.env["PLINKETT_MIDI_APIS"] = "none"
         self.env["PLINKETT_SYNTH_FILE"] = os.path.join(self.tmp, "synth.wav")
 
-    def start_program(self, run_as=None):
-        """run_as: a command prefix that starts the program as another user."""
+    def start(self, settings=None, run_as=None):
+        """run_as: a command prefix that starts the program as another user. The first window
+        found may be a message box ("Cannot open MIDI device": see past_the_box)."""
         check(self.args.program, "the program was not built")
-        with open(self.program_log, "wb") as log:
-            self.program = self.spawn("program", (run_as or []) + [self.args.program], stdout=log,
-                                      stderr=subprocess.STDOUT)
-        deadline = time.monotonic() + 30
-        while time.monotonic() < deadline:
-            check(self.program.poll() is None,
-                  f"the program ended at start-up with status {self.program.returncode}")
-            result = self.run(["xdotool", "search", "--onlyvisible", "--name",
-                               f"^{WINDOW_NAME}$"])
-            ids = result.stdout.split()
-            if ids:
-                self.window = ids[0]
-                break
-            time.sleep(0.2)
-        if not self.window:
-            raise Failure("the main window did not appear" + self.stacks_of_program())
+        if settings is not None:
+            self.write_settings(settings)
+        self.spawn_program((run_as or []) + [self.args.program])
+        self.window = self.wait_window()
         self.focus()
 
+    def why_no_window(self):
+        """Where a program that stopped short is waiting: every thread's stack, when gdb is
+        there to ask."""
+        if self.program.poll() is not None or shutil.which("gdb") is None:
+            return ""
+        result = self.run(["gdb", "-p", str(self.program.pid), "-batch", "-ex", "thread apply all bt"], timeout=60)
+        return "\n---- the program's threads ----\n" + result.stdout[-12000:]
+
     def past_the_box(self):
-        """The window start_program found is a message box (transient for the main window, which
-        is not shown yet; "Cannot open MIDI device"): OK it, and take up the main window that
-        follows it."""
-        transient = self.run(["xprop", "-id", self.window, "WM_TRANSIENT_FOR"]).stdout
-        check("window id" in transient, "the start showed no message box")
+        """The window start found is a message box (transient for the main window, which is not
+        shown yet): OK it, and take up the main window that follows it."""
+        check(self.x_windows(dialogs=True) == [self.window], "the start showed no message box")
         self.focus()
         self.key("Return")
         time.sleep(0.5)
-        self.window = None
-        deadline = time.monotonic() + 10
-        while self.window is None and time.monotonic() < deadline:
-            ids = self.run(["xdotool", "search", "--onlyvisible", "--name", f"^{WINDOW_NAME}$"]).stdout.split()
-            self.window = ids[-1] if ids else None
-            time.sleep(0.2)
-        check(self.window, "no window after the box")
+        self.window = self.wait_window(dialogs=False, timeout=10)
         self.focus()
 
     def own_soundfonts(self):
@@ -309,58 +226,10 @@ class Session:
         os.makedirs(fonts, exist_ok=True)
         return fonts
 
-    def stacks_of_program(self):
-        """Where a program that stopped short is waiting: every thread's stack, when gdb is
-        there to ask."""
-        if self.program.poll() is not None or shutil.which("gdb") is None:
-            return ""
-        result = self.run(["gdb", "-p", str(self.program.pid), "-batch", "-ex",
-                           "thread apply all bt"], timeout=60)
-        return "\n---- the program's threads ----\n" + result.stdout[-12000:]
-
-    def focus(self):
-        # No window manager runs: give the window the input focus directly.
-        self.run(["xdotool", "windowfocus", "--sync", self.window], timeout=10)
-        time.sleep(0.3)
-
-    def xdotool(self, *argv):
-        result = self.run(["xdotool", *argv])
-        check(result.returncode == 0, f"xdotool {' '.join(argv)} failed: {result.stderr}")
-
-    def key(self, *names):
-        # Without --window: XTEST, as a real keyboard would type into the focused window.
-        self.xdotool("key", "--delay", "60", *names)
-
     def geometry(self):
         result = self.run(["xdotool", "getwindowgeometry", "--shell", self.window])
         values = dict(line.split("=", 1) for line in result.stdout.split())
         return int(values["X"]), int(values["Y"]), int(values["WIDTH"]), int(values["HEIGHT"])
-
-    def close_window(self):
-        """What a window manager does when the user clicks the close box."""
-        send_delete_window(self.env["DISPLAY"], int(self.window))
-        try:
-            self.program.wait(timeout=20)
-        except subprocess.TimeoutExpired:
-            raise Failure("the program did not end after its window was closed")
-        check(self.program.returncode == 0, f"exit status {self.program.returncode}")
-
-    def key_drawn_pressed(self, name, deadline):
-        """Photographs the window until a key shows pressed or the deadline passes: whether one
-        did, and the last picture's path."""
-        while True:
-            path, image = self.screenshot(name)
-            drawn = solid_dark_box(image) is not None
-            if drawn or time.monotonic() > deadline:
-                return drawn, path
-            time.sleep(0.1)
-
-    def screenshot(self, name):
-        os.makedirs(self.args.artifacts, exist_ok=True)
-        path = os.path.join(self.args.artifacts, name)
-        result = self.run(["import", "-window", self.window, path], timeout=20)
-        check(result.returncode == 0, f"import failed: {result.stderr}")
-        return path, read_image(path)
 
     def open_with_capture_device(self, times=False, **settings):
         """The usual start: X, JACK, capture, settings choosing the capture port, the program
@@ -368,10 +237,8 @@ class Session:
         self.start_x()
         self.start_jack(times)
         device = self.capture_device_id()
-        self.write_settings(settings_bytes(device, **settings))
-        self.start_program()
-        self.capture.expect([f"C{settings.get('channel', 0):X} "
-                             f"{settings.get('program', 0):02X}"], "opening")
+        self.start(settings_bytes(device, **settings))
+        self.capture.expect([f"C{settings.get('channel', 0):X} {settings.get('program', 0):02X}"], "opening")
         return device
 
 
@@ -383,227 +250,13 @@ def private_mounts(pairs):
     for it alone; skips the case where there is no private mount namespace."""
     probe = subprocess.run(["unshare", "-m", "--propagation", "private", "true"], capture_output=True)
     if probe.returncode != 0:
-        print("SKIP: no private mount namespace here")
-        raise Skip()
+        raise Skip("no private mount namespace here")
     mounts = " ".join(f"mount --bind {source} {target};" for source, target in pairs)
     return ["unshare", "-m", "--propagation", "private", "sh", "-c", mounts + ' exec "$0"']
 
 
 def soundfont_mounts(fonts):
     return [(fonts, d) for d in SOUNDFONT_FOLDERS if os.path.isdir(d)]
-
-
-def stop(proc):
-    if proc.poll() is not None:
-        return
-    for sig, wait in ((signal.SIGTERM, 5), (signal.SIGKILL, 5)):
-        try:
-            os.killpg(proc.pid, sig)
-        except ProcessLookupError:
-            return
-        try:
-            proc.wait(timeout=wait)
-            return
-        except subprocess.TimeoutExpired:
-            continue
-
-
-class Capture:
-    """The capture client's output: one event a line."""
-
-    def __init__(self, path, process=None):
-        self.path = path
-        self.process = process
-        self.seen = 0
-
-    def timed(self):
-        """(event, microseconds) pairs; the time is None unless the client was asked for it."""
-        out = []
-        with open(self.path) as f:
-            for line in f:
-                event, _, when = line.strip().partition(" @")
-                if event:
-                    out.append((event, int(when) if when else None))
-        return out
-
-    def lines(self):
-        return [event for event, _ in self.timed()]
-
-    def mark(self):
-        self.seen = len(self.lines())
-
-    def new(self):
-        return self.lines()[self.seen:]
-
-    def settle(self, quiet=0.5, timeout=10.0):
-        """Waits until nothing new has arrived for quiet seconds, then marks."""
-        deadline = time.monotonic() + timeout
-        count, since = len(self.lines()), time.monotonic()
-        while time.monotonic() - since < quiet and time.monotonic() < deadline:
-            time.sleep(0.05)
-            now = len(self.lines())
-            if now != count:
-                count, since = now, time.monotonic()
-        self.mark()
-
-    def expect(self, expected, what, timeout=8.0, settle=0.4):
-        """The events since the last mark are exactly these; then marks again."""
-        deadline = time.monotonic() + timeout
-        while len(self.new()) < len(expected) and time.monotonic() < deadline:
-            time.sleep(0.05)
-        time.sleep(settle)  # anything extra would arrive now
-        got = self.new()
-        check(got == expected, f"{what}: expected {expected}, got {got}")
-        self.mark()
-
-
-# ---- Closing a window as its close box does ----------------------------------------------
-
-class XClientMessageEvent(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong),
-                ("message_type", ctypes.c_ulong), ("format", ctypes.c_int),
-                ("data", ctypes.c_long * 5)]
-
-
-class XEvent(ctypes.Union):
-    _fields_ = [("xclient", XClientMessageEvent), ("pad", ctypes.c_long * 24)]
-
-
-def send_delete_window(display_name, window):
-    x11 = ctypes.CDLL("libX11.so.6")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XInternAtom.restype = ctypes.c_ulong
-    x11.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-    x11.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long,
-                               ctypes.POINTER(XEvent)]
-    x11.XFlush.argtypes = [ctypes.c_void_p]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    display = x11.XOpenDisplay(display_name.encode())
-    check(display, "cannot open the X display")
-    event = XEvent()
-    event.xclient.type = 33  # ClientMessage
-    event.xclient.window = window
-    event.xclient.message_type = x11.XInternAtom(display, b"WM_PROTOCOLS", 0)
-    event.xclient.format = 32
-    event.xclient.data[0] = x11.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-    event.xclient.data[1] = 0  # CurrentTime
-    x11.XSendEvent(display, window, 0, 0, ctypes.byref(event))
-    x11.XFlush(display)
-    x11.XCloseDisplay(display)
-
-
-def open_xtest(display_name):
-    """(libX11, libXtst, display) through ctypes, for key presses by XTEST without a process each."""
-    x11 = ctypes.CDLL("libX11.so.6")
-    xtst = ctypes.CDLL("libXtst.so.6")
-    x11.XOpenDisplay.restype = ctypes.c_void_p
-    x11.XOpenDisplay.argtypes = [ctypes.c_char_p]
-    x11.XStringToKeysym.restype = ctypes.c_ulong
-    x11.XStringToKeysym.argtypes = [ctypes.c_char_p]
-    x11.XKeysymToKeycode.restype = ctypes.c_ubyte
-    x11.XKeysymToKeycode.argtypes = [ctypes.c_void_p, ctypes.c_ulong]
-    x11.XSync.argtypes = [ctypes.c_void_p, ctypes.c_int]
-    x11.XFlush.argtypes = [ctypes.c_void_p]
-    x11.XCloseDisplay.argtypes = [ctypes.c_void_p]
-    xtst.XTestFakeKeyEvent.argtypes = [ctypes.c_void_p, ctypes.c_uint, ctypes.c_int, ctypes.c_ulong]
-    display = x11.XOpenDisplay(display_name.encode())
-    check(display, "cannot open the X display")
-    return x11, xtst, display
-
-
-def press_many(display_name, keysyms, count):
-    """count presses and releases through XTEST, as fast as the X server takes them, taking the
-    keys in turn (a release and a press of one key in the same millisecond read as auto-repeat)."""
-    x11, xtst, display = open_xtest(display_name)
-    keycodes = [x11.XKeysymToKeycode(display, x11.XStringToKeysym(k.encode())) for k in keysyms]
-    for i in range(count):
-        keycode = keycodes[i % len(keycodes)]
-        xtst.XTestFakeKeyEvent(display, keycode, 1, 0)
-        xtst.XTestFakeKeyEvent(display, keycode, 0, 0)
-        if i % 50 == 49:
-            x11.XSync(display, 0)
-    x11.XSync(display, 0)
-    x11.XCloseDisplay(display)
-
-
-# ---- Pictures ----------------------------------------------------------------------------
-
-def read_image(path):
-    """(width, height, rgb bytes) through ImageMagick's plain PPM."""
-    data = subprocess.run(["convert", path, "-depth", "8", "ppm:-"], capture_output=True,
-                          timeout=20, check=True).stdout
-    parts = data.split(maxsplit=4)
-    check(parts[0] == b"P6", "not a PPM picture")
-    width, height = int(parts[1]), int(parts[2])
-    pixels = parts[4]
-    return width, height, pixels[:width * height * 3]
-
-
-def solid_dark_box(image, reach=2):
-    """Bounding box (left, top, right, bottom exclusive) of the pixels whose whole
-    (2 reach + 1)-square is near black, or None. Key frames are two pixels thick and labels
-    thin, so only a filled (pressed) key leaves such pixels."""
-    width, height, rgb = image
-    dark = [[rgb[3 * (y * width + x)] < 64 and rgb[3 * (y * width + x) + 1] < 64
-             and rgb[3 * (y * width + x) + 2] < 64 for x in range(width)] for y in range(height)]
-    span = 2 * reach + 1
-    across = []
-    for row in dark:
-        run, flags = 0, [False] * width
-        for x, d in enumerate(row):
-            run = run + 1 if d else 0
-            if run >= span:
-                flags[x - reach] = True
-        across.append(flags)
-    box = None
-    for x in range(width):
-        run = 0
-        for y in range(height):
-            run = run + 1 if across[y][x] else 0
-            if run >= span:
-                cy = y - reach
-                if box is None:
-                    box = [x, cy, x + 1, cy + 1]
-                else:
-                    box = [min(box[0], x), min(box[1], cy), max(box[2], x + 1),
-                           max(box[3], cy + 1)]
-    return None if box is None else tuple(box)
-
-
-def count_pixels(image, box, predicate):
-    width, _, rgb = image
-    left, top, right, bottom = box
-    n = 0
-    for y in range(top, bottom):
-        for x in range(left, right):
-            i = 3 * (y * width + x)
-            if predicate(rgb[i], rgb[i + 1], rgb[i + 2]):
-                n += 1
-    return n
-
-
-def is_white(r, g, b):
-    return r > 240 and g > 240 and b > 240
-
-
-def pressed_q_geometry(session):
-    """Holds Q, photographs the window, releases Q. Returns the pressed key's rectangle in
-    window pixels (found from the picture) and the picture's path."""
-    session.capture.mark()
-    session.xdotool("keydown", "q")
-    session.capture.expect(["90 37 64"], "Q held")
-    time.sleep(0.3)
-    path, image = session.screenshot("pressed.png")
-    session.xdotool("keyup", "q")
-    session.capture.expect(["80 37 40"], "Q released")
-    box = solid_dark_box(image)
-    check(box is not None, f"no key drawn pressed in {path}")
-    # The dark area is the key's fill with its frame, which reaches one pixel outside the key's
-    # rectangle; the erosion took two pixels off each side of it.
-    left, top, right, bottom = box[0] - 1, box[1] - 1, box[2] + 1, box[3] + 1
-    return (left, top, right, bottom), image, path
 
 
 # ---- Cases -------------------------------------------------------------------------------
@@ -624,93 +277,19 @@ def case_midi_layer_jack(args):
         check(result.returncode == 1, "a device past the end opened")
 
 
-def case_key_q_plays_and_releases(args):
-    with Session(args, "key_q") as s:
+def case_keys(args):
+    """The keys with their duties, each row of the shared table in one start."""
+    with Session(args, "keys") as s:
         s.open_with_capture_device()
-        s.key("q")
-        s.capture.expect(["90 37 64", "80 37 40"], "Q pressed and released")
-
-
-def case_held_key_one_note_on(args):
-    with Session(args, "held_key") as s:
-        s.open_with_capture_device()
-        s.xdotool("keydown", "q")
-        time.sleep(1.2)  # some thirty auto-repeats at the rate set
-        s.xdotool("keyup", "q")
-        s.capture.expect(["90 37 64", "80 37 40"], "Q held for a second")
-
-
-def key_steps_case(args, name, steps, expected):
-    with Session(args, name) as s:
-        s.open_with_capture_device()
-        for step in steps:
-            s.xdotool(*step)
-            time.sleep(0.05)
-        s.capture.expect(expected, name)
-
-
-def case_shift_q_octave_up(args):
-    # As a player does it: Shift down, Q down and up, Shift up. (xdotool's "shift+q" lets go of
-    # Shift first, which by design ends a different note than the one it started.)
-    key_steps_case(args, "shift_q", [("keydown", "shift"), ("keydown", "q"), ("keyup", "q"), ("keyup", "shift")],
-                   ["90 43 64", "80 43 40"])
-
-
-def case_key_let_go_with_alt_held(args):
-    """Alt comes down while Q sounds and goes up after Q: Q's release still ends its note."""
-    key_steps_case(args, "alt_release", [("keydown", "q"), ("keydown", "alt"), ("keyup", "q"), ("keyup", "alt")],
-                   ["90 37 64", "80 37 40"])
-
-
-def case_space_sustain(args):
-    with Session(args, "space") as s:
-        s.open_with_capture_device()
-        s.key("space")
-        s.capture.expect(["B0 40 7F", "B0 40 00"], "space bar")
-
-
-def case_escape_resets_all_channels(args):
-    with Session(args, "escape") as s:
-        s.open_with_capture_device()
-        s.key("Escape")
-        expected = []
-        for channel in range(16):
-            expected += [f"B{channel:X} 79 00", f"B{channel:X} 7B 00"]
-        s.capture.expect(expected, "Esc")
-
-
-def case_up_transposes(args):
-    with Session(args, "up") as s:
-        s.open_with_capture_device()
-        s.key("Up")
-        s.key("q")
-        s.capture.expect(["90 43 64", "80 43 40"], "Up, then Q")
-
-
-def case_keypad_plus_velocity(args):
-    with Session(args, "kp_plus") as s:
-        s.open_with_capture_device()
-        s.key("KP_Add")
-        s.key("q")
-        s.capture.expect(["90 37 6C", "80 37 40"], "keypad plus, then Q")
+        runner.play_key_rows(s)
 
 
 def case_mouse_click_plays_key(args):
-    """Finds Q's key in a picture of the window, derives the grid from it, and clicks the
-    middle of the "C" key of the lower manual (row 3, column 7: note 48)."""
+    """Finds Q's key in a picture of the window and clicks the lower manual's C from it."""
     with Session(args, "mouse") as s:
         s.open_with_capture_device()
-        (left, top, right, bottom), _, _ = pressed_q_geometry(s)
-        column_step = (right - left) / 2.0
-        row_step = float(bottom - top)
-        x = left + (7 - 1) * column_step + column_step  # Q is row 1, column 1
-        y = top + (3 - 1) * row_step + row_step / 2.0
-        s.xdotool("mousemove", "--window", s.window, str(int(x)), str(int(y)))
-        time.sleep(0.2)
-        s.xdotool("mousedown", "1")
-        time.sleep(0.2)
-        s.xdotool("mouseup", "1")
-        s.capture.expect(["90 30 64", "80 30 40"], f"click at {int(x)},{int(y)}")
+        box, _, _ = runner.pressed_q_box(s)
+        runner.click_lower_c(s, box)
 
 
 def case_pressed_key_screenshot(args):
@@ -719,7 +298,7 @@ def case_pressed_key_screenshot(args):
     with Session(args, "screenshot") as s:
         s.open_with_capture_device()
         _, _, width, height = s.geometry()
-        box, image, path = pressed_q_geometry(s)
+        box, image, path = runner.pressed_q_box(s)
         left, top, right, bottom = box
         key_width, key_height = right - left, bottom - top
         check(key_width > 10 and key_height > 8, f"pressed key too small: {box} in {path}")
@@ -735,13 +314,10 @@ def case_pressed_key_screenshot(args):
         check(0 <= menu_bar <= 80, f"pressed key at y {top} is not on row 1 (window {height})")
         inner = (left + 3, top + 3, right - 3, bottom - 3)
         area = (inner[2] - inner[0]) * (inner[3] - inner[1])
-        white = count_pixels(image, inner, is_white)
-        dark = count_pixels(image, inner, lambda r, g, b: r < 64 and g < 64 and b < 64)
-        check(white > 5, f"no white label on the pressed key in {path}")
-        check(dark > area * 0.4, f"pressed key is not filled black in {path}")
+        check(count_pixels(image, inner, is_white) > 5, f"no white label on the pressed key in {path}")
+        check(count_pixels(image, inner, is_dark) > area * 0.4, f"pressed key is not filled black in {path}")
         # Released keys: white fills, many of them (54 keys less gaps less Q).
-        whole = (0, 0, image[0], image[1])
-        check(count_pixels(image, whole, is_white) > 30 * area,
+        check(count_pixels(image, (0, 0, image[0], image[1]), is_white) > 30 * area,
               f"the released keys are not drawn white in {path}")
         _, after = s.screenshot("released.png")
         check(solid_dark_box(after) is None, "a key still looks pressed after the release")
@@ -751,9 +327,9 @@ def case_pressed_key_screenshot(args):
 def case_close_saves_and_silences(args):
     with Session(args, "close") as s:
         device = s.open_with_capture_device(channel=2, program=5)
-        s.close_window()
+        s.close()
         s.capture.expect(ALL_NOTES_OFF, "closing")
-        saved = read_settings(s.settings_path)
+        saved = s.saved()
         check(saved["savedDeviceId"] == device, f"saved device {saved['savedDeviceId']}")
         check(saved["openAtStart"] == 1, f"open-at-start {saved['openAtStart']}")
         check(saved["channel"] == 2 and saved["program"] == 5 and saved["velocity"] == 100,
@@ -772,20 +348,20 @@ def case_synth_sound_program(args):
         s.env["PLINKETT_MIDI_APIS"] = "none"
         s.env["PLINKETT_SYNTH_FILE"] = wav
         s.start_x()
-        s.start_program()
+        s.start()
         time.sleep(0.5)
         s.xdotool("keydown", "q")
         time.sleep(0.6)
         s.xdotool("keyup", "q")
         time.sleep(0.2)
-        s.close_window()
+        s.close()
         # The port opened at start-up, well before the key: the file begins in silence.
         quiet = wav_rms(wav, 0.0, 0.3)
         loud = max((wav_rms(wav, t / 10.0, t / 10.0 + 0.1) or 0.0) for t in range(40))
         check(quiet is not None and loud is not None, "no WAV file was written")
         check(quiet < 1.0, f"noise before the key was pressed (RMS {quiet:.1f})")
         check(loud > 200, f"the synthesizer stayed silent (loudest 0.1 s RMS {loud:.1f})")
-        saved = read_settings(s.settings_path)
+        saved = s.saved()
         check(saved["savedDeviceId"] == -1 and saved["openAtStart"] == 1,
               f"mapper not recorded as open: {saved}")
 
@@ -797,9 +373,9 @@ def case_infinite_zoom_paints_and_closes(args):
         s.open_with_capture_device(zoom=float("inf"))
         s.screenshot("infinite-zoom.png")
         s.key("q")
-        s.capture.expect(["90 37 64", "80 37 40"], "Q at an infinite zoom")
-        s.close_window()
-        check(math.isinf(read_settings(s.settings_path)["zoom"]), "the stored zoom was changed")
+        s.capture.expect(Q_PLAYED, "Q at an infinite zoom")
+        s.close()
+        check(math.isinf(s.saved()["zoom"]), "the stored zoom was changed")
 
 
 def case_ending_signals_close_as_the_window_does(args):
@@ -818,7 +394,7 @@ def case_ending_signals_close_as_the_window_does(args):
                 raise Failure(f"{number.name} did not end the program")
             check(s.program.returncode == 0, f"{number.name}: exit status {s.program.returncode}")
             s.capture.expect(ALL_NOTES_OFF, f"{number.name} with Q held")
-            check(read_settings(s.settings_path)["transpose"] == 1, f"{number.name}: the transposition was not saved")
+            check(s.saved()["transpose"] == 1, f"{number.name}: the transposition was not saved")
 
 
 def case_display_gone_silences_the_port(args):
@@ -846,14 +422,13 @@ def synth_cannot_open_case(args, name, hide, reason):
         s.use_file_synth()
         run_as = private_mounts(hide(s.tmp))
         s.start_x()
-        s.start_program(run_as=run_as)
+        s.start(run_as=run_as)
         s.past_the_box()
-        s.close_window()
-        with open(s.program_log, errors="replace") as f:
-            log = f.read()
-        check(f"built-in synthesizer cannot open: {reason}" in log,
+        s.close()
+        log = s.program_said()
+        check(f"plinkett: Plinkett GM Synth: cannot open: {reason}" in log,
               f"no reason on standard error: {log[-500:]}")
-        saved = read_settings(s.settings_path)
+        saved = s.saved()
         check(saved["openAtStart"] == 0, f"the device is remembered as open: {saved}")
 
 
@@ -886,8 +461,7 @@ def case_fluidsynth_missing(args):
              subprocess.run(["ldconfig", "-p"], capture_output=True, text=True).stdout.splitlines()
              if line.strip().startswith("libfluidsynth.so.3 ")]
     if not found:
-        print("SKIP: no libfluidsynth.so.3 in the loader's cache")
-        raise Skip()
+        raise Skip("no libfluidsynth.so.3 in the loader's cache")
 
     def hide(tmp):
         empty = os.path.join(tmp, "empty.so")
@@ -912,8 +486,7 @@ def case_soundfont_changed_while_playing(args):
     the new program silent and says so once on standard error. The close saves the program."""
     source = system_soundfont()
     if source is None:
-        print("SKIP: no General MIDI soundfont installed")
-        raise Skip()
+        raise Skip("no General MIDI soundfont installed")
 
     def garbage(path):
         with open(path + ".new", "wb") as f:
@@ -927,7 +500,7 @@ def case_soundfont_changed_while_playing(args):
             shutil.copy(source, font)
             s.use_file_synth()
             s.start_x()
-            s.start_program(run_as=private_mounts(soundfont_mounts(fonts)))
+            s.start(run_as=private_mounts(soundfont_mounts(fonts)))
             s.key("q")  # the piano's samples are read now
             time.sleep(1.0)  # and its note has died away
             fault(font)
@@ -937,16 +510,15 @@ def case_soundfont_changed_while_playing(args):
             s.xdotool("keyup", "q")
             time.sleep(0.3)
             check(s.program.poll() is None, f"the program ended with status {s.program.returncode}")
-            s.close_window()
-            check(read_settings(s.settings_path)["program"] == 40, "the violin was not saved")
+            s.close()
+            check(s.saved()["program"] == 40, "the violin was not saved")
             # The violin's note is the end of the file: held 0.8 s, then the close.
             wav = s.env["PLINKETT_SYNTH_FILE"]
             with wave.open(wav, "rb") as w:
                 length = w.getnframes() / w.getframerate()
             violin = max(wav_rms(wav, t, t + 0.1) or 0.0 for t in
                          (length - 1.5 + i / 20.0 for i in range(28)))
-            with open(s.program_log, errors="replace") as f:
-                said = f.read().count("cannot read the soundfont")
+            said = s.program_said().count("cannot read the soundfont")
             check(said == (0 if heard else 1), f"the unreadable soundfont was reported {said} times")
             if heard:
                 check(violin > 200, f"the violin of the file as first opened is silent ({violin:.1f})")
@@ -993,7 +565,7 @@ def case_slow_soundfont_load_never_holds_the_window(args):
         many_presets_soundfont(os.path.join(fonts, "default-GM.sf2"), 45000)
         s.use_file_synth()
         s.start_x()
-        s.start_program(run_as=private_mounts(soundfont_mounts(fonts)))
+        s.start(run_as=private_mounts(soundfont_mounts(fonts)))
         began = time.monotonic()
         s.devices_menu("Down", "Down", "Return")  # Plinkett GM Synth, below the default route
         s.xdotool("keydown", "q")
@@ -1003,42 +575,44 @@ def case_slow_soundfont_load_never_holds_the_window(args):
         # The menu's own pauses and a picture take 1.2 s of that.
         check(drawn and answered < 3.0, f"the window answered the device change after {answered:.1f} s: {path}")
         began = time.monotonic()
-        s.close_window()
+        s.close()
         closed = time.monotonic() - began
         check(closed < 2.0, f"the close took {closed:.1f} s")
-        saved = read_settings(s.settings_path)
+        saved = s.saved()
         check(saved["savedDeviceId"] == 0 and saved["openAtStart"] == 1, f"saved {saved}")
         print(f"during the load: a device change answered in {answered:.2f} s, the close took {closed:.2f} s")
 
 
-def case_settings_fifo_gives_defaults(args):
-    """A pipe where the settings file belongs: the window opens at once with the first-start
-    settings (a plain read would wait for a writer for ever), and closing leaves the pipe be."""
-    with Session(args, "fifo") as s:
-        s.use_file_synth()
-        os.mkfifo(s.settings_path)
-        s.start_x()
-        began = time.monotonic()
-        s.start_program()
-        took = time.monotonic() - began
-        check(took < 1.0 + 0.2, f"the window took {took:.2f} s to appear")  # 0.2 s: the search's poll
-        _, _, width, height = s.geometry()
-        check((width, height) == (400, 200), f"window {width}x{height}, not the first start's 400x200")
-        s.close_window()
-        check(stat.S_ISFIFO(os.stat(s.settings_path).st_mode), "the pipe was replaced")
+# Something that is no settings file where the settings file belongs: the window opens at once with
+# the first start's settings (a plain read of a pipe would wait for a writer for ever), and the
+# close leaves the thing as it was.
+NOT_A_SETTINGS_FILE = {
+    "settings_fifo_gives_defaults": (os.mkfifo, lambda path: stat.S_ISFIFO(os.stat(path).st_mode)),
+    "settings_path_is_a_folder": (os.mkdir, os.path.isdir),
+}
 
 
-def case_settings_path_is_a_folder(args):
-    """A folder where the settings file belongs: a first start's window, and the folder stays."""
-    with Session(args, "folder") as s:
-        s.use_file_synth()
-        os.mkdir(s.settings_path)
-        s.start_x()
-        s.start_program()
-        _, _, width, height = s.geometry()
-        check((width, height) == (400, 200), f"window {width}x{height}, not the first start's 400x200")
-        s.close_window()
-        check(os.path.isdir(s.settings_path), "the folder was replaced")
+def not_a_settings_file_case(name):
+    make, still_there = NOT_A_SETTINGS_FILE[name]
+
+    def case(args):
+        with Session(args, name) as s:
+            s.use_file_synth()
+            make(s.settings_path)
+            s.start_x()
+            began = time.monotonic()
+            s.start()
+            took = time.monotonic() - began
+            check(took < 1.0 + 0.2, f"the window took {took:.2f} s to appear")  # 0.2 s: the search's poll
+            _, _, width, height = s.geometry()
+            check((width, height) == (400, 200), f"window {width}x{height}, not the first start's 400x200")
+            s.close()
+            check(still_there(s.settings_path), "what was at the settings path was replaced")
+    return case
+
+
+for _name in NOT_A_SETTINGS_FILE:
+    globals()["case_" + _name] = not_a_settings_file_case(_name)
 
 
 def case_settings_file_of_a_gigabyte(args):
@@ -1050,10 +624,10 @@ def case_settings_file_of_a_gigabyte(args):
             f.truncate(1 << 30)
         s.start_x()
         began = time.monotonic()
-        s.start_program()
+        s.start()
         check(time.monotonic() - began < 5, "the start took longer than reading 64 bytes should")
-        s.close_window()
-        saved = read_settings(s.settings_path)
+        s.close()
+        saved = s.saved()
         check(saved["channel"] == 9, f"the channel read was {saved['channel']}")
 
 
@@ -1061,8 +635,7 @@ def case_settings_folder_read_only(args):
     """A player whose settings folder is read-only (not root: root writes anywhere): the program
     runs and closes with status 0, and the old file stays byte for byte."""
     if shutil.which("setpriv") is None:
-        print("SKIP: setpriv is missing")
-        raise Skip()
+        raise Skip("setpriv is missing")
     with Session(args, "readonly") as s:
         s.use_file_synth()
         s.start_x()
@@ -1075,9 +648,9 @@ def case_settings_folder_read_only(args):
         os.chmod(s.tmp, 0o755)
         os.chmod(s.settings_path, 0o644)
         os.chmod(folder, 0o555)
-        s.start_program(run_as=["setpriv", f"--reuid={nobody}", f"--regid={nobody}", "--clear-groups"])
+        s.start(run_as=["setpriv", f"--reuid={nobody}", f"--regid={nobody}", "--clear-groups"])
         s.key("Up")  # a setting changed that the program cannot save
-        s.close_window()
+        s.close()
         with open(s.settings_path, "rb") as f:
             check(f.read() == old, "the read-only folder's settings file changed")
         check(sorted(os.listdir(folder)) == ["PLINKETT.SET"], f"left behind: {os.listdir(folder)}")
@@ -1092,15 +665,14 @@ def case_disk_full_at_save(args):
         mounted = subprocess.run(["mount", "-t", "tmpfs", "-o", "size=16k", "tmpfs", folder],
                                  capture_output=True)
         if mounted.returncode != 0:
-            print(f"SKIP: cannot mount a small disk here: {mounted.stderr.decode().strip()}")
-            raise Skip()
+            raise Skip(f"cannot mount a small disk here: {mounted.stderr.decode().strip()}")
         try:
             s.use_file_synth()
             s.env["PLINKETT_SYNTH_FILE"] = os.path.join(s.tmp, "synth.wav")
             old = settings_bytes(-1, channel=5)
             s.write_settings(old)
             s.start_x()
-            s.start_program()
+            s.start()
             fd = os.open(os.path.join(folder, "filler"), os.O_WRONLY | os.O_CREAT, 0o644)
             try:
                 while os.write(fd, b"x" * 512) > 0:
@@ -1109,7 +681,7 @@ def case_disk_full_at_save(args):
                 pass  # the disk is full now
             os.close(fd)
             s.key("Up")
-            s.close_window()
+            s.close()
             with open(s.settings_path, "rb") as f:
                 check(f.read() == old, "the settings file changed on a full disk")
             check(sorted(os.listdir(folder)) == ["PLINKETT.SET", "filler"], f"left behind: {os.listdir(folder)}")
@@ -1124,11 +696,11 @@ def case_small_screen_brings_the_window_back(args):
         s.use_file_synth()
         s.write_settings(settings_bytes(-1, rect=(1500, 900, 1900, 1100)))
         s.start_x(screen="320x200x24")
-        s.start_program()
+        s.start()
         x, y, width, height = s.geometry()
         check(0 <= x < 320 - 48 and 0 <= y < 200 - 12, f"the window is at {x},{y}, off the 320x200 screen")
         s.screenshot("small-screen.png")
-        s.close_window()
+        s.close()
 
 
 def case_jack_server_dies(args):
@@ -1141,7 +713,7 @@ def case_jack_server_dies(args):
         press_many(s.env["DISPLAY"], ["w", "e"], 20)
         s.capture.expect(["90 39 64", "80 39 40", "90 3B 64", "80 3B 40"] * 10, "fast presses")
 
-        jackd = next(proc for name, proc in s.processes if name == "jackd")
+        jackd = s.jackd()
         jackd.send_signal(signal.SIGSTOP)
         press_many(s.env["DISPLAY"], ["w", "e"], 2000)
         s.xdotool("keydown", "q")
@@ -1152,7 +724,7 @@ def case_jack_server_dies(args):
         check(drawn, f"the program stopped while the server was stalled: {path}")
         s.capture.settle()  # what was queued before the ring filled arrives first
         s.key("q")
-        s.capture.expect(["90 37 64", "80 37 40"], "Q once the server goes on")
+        s.capture.expect(Q_PLAYED, "Q once the server goes on")
 
         s.xdotool("keydown", "q")
         s.capture.expect(["90 37 64"], "Q held")
@@ -1160,10 +732,11 @@ def case_jack_server_dies(args):
         started = time.monotonic()
         press_many(s.env["DISPLAY"], ["w", "e"], 2000)
         s.xdotool("keyup", "q")
-        s.close_window()
+        s.close()
         print(f"2,000 presses and the close: {time.monotonic() - started:.1f} s")
-        saved = read_settings(s.settings_path)
+        saved = s.saved()
         check(saved["savedDeviceId"] == device and saved["openAtStart"] == 1, f"saved {saved}")
+        check(s.program_said().count("plinkett: JACK: lost: the server has gone") == 1, "the server's end was not said once")
 
 
 def case_jack_server_returns(args):
@@ -1178,8 +751,8 @@ def case_jack_server_returns(args):
         s.devices_menu("a")
         s.capture.expect(["C0 00"], "the device opened again")
         s.key("q")
-        s.capture.expect(["90 37 64", "80 37 40"], "Q on the new server")
-        s.close_window()
+        s.capture.expect(Q_PLAYED, "Q on the new server")
+        s.close()
 
 
 def case_jack_server_stopped(args):
@@ -1190,29 +763,28 @@ def case_jack_server_stopped(args):
         s.use_file_synth()  # a device besides JACK's, so that the start goes on to the window
         s.env["PLINKETT_MIDI_APIS"] = "jack"
         device = s.open_with_capture_device()
-        jackd = next(proc for name, proc in s.processes if name == "jackd")
+        jackd = s.jackd()
         jackd.send_signal(signal.SIGSTOP)
         try:
             began = time.monotonic()
-            s.close_window()
+            s.close()
             first_close = time.monotonic() - began
             check(first_close < 2.0, f"the close took {first_close:.1f} s")
-            saved = read_settings(s.settings_path)
+            saved = s.saved()
             check(saved["savedDeviceId"] == device and saved["openAtStart"] == 1, f"saved {saved}")
 
             began = time.monotonic()
-            s.start_program()  # its first window is the box "Cannot open MIDI device"
+            s.start()  # its first window is the box "Cannot open MIDI device"
             start = time.monotonic() - began
             check(start < 5.0, f"the start took {start:.1f} s")
             s.past_the_box()
             began = time.monotonic()
-            s.close_window()
+            s.close()
             took = time.monotonic() - began
             check(took < 2.0, f"the close after the start took {took:.1f} s")
-            check(read_settings(s.settings_path)["openAtStart"] == 0, "the device was saved as open")
-            with open(s.program_log, errors="replace") as f:
-                log = f.read()
-            check(log.count("the JACK server did not answer") == 1, f"standard error: {log[-800:]}")
+            check(s.saved()["openAtStart"] == 0, "the device was saved as open")
+            log = s.program_said()
+            check(log.count("plinkett: JACK: lost: the server did not answer") == 1, f"standard error: {log[-800:]}")
             print(f"with the server stopped: close with the port open {first_close:.2f} s, "
                   f"start {start:.2f} s, close {took:.2f} s")
         finally:
@@ -1229,9 +801,13 @@ def case_devices_menu_offers_new_client(args):
         s.choose_device(f"{late_client}:in")
         late.expect(["C0 00"], "the late client opened")
         s.key("q")
-        late.expect(["90 37 64", "80 37 40"], "Q at the late client")
+        late.expect(Q_PLAYED, "Q at the late client")
         s.capture.expect([], "the first client after the switch")
-        s.close_window()
+        stop(late.process)
+        s.key("q")
+        s.close()
+        check(f"plinkett: {late_client}:in: lost: its JACK connection was cut" in s.program_said(),
+              "standard error does not say the late client went")
 
 
 def case_own_jack_port(args):
@@ -1241,7 +817,7 @@ def case_own_jack_port(args):
         s.start_x()
         s.start_jack()
         s.write_settings(settings_bytes(s.device_id_of("Plinkett output port (JACK)")))
-        s.start_program()
+        s.start()
         listing = s.run(["jack_lsp", "-c"]).stdout.splitlines()
         check("Plinkett:out" in listing, f"no port Plinkett:out in {listing}")
         after = listing[listing.index("Plinkett:out") + 1:]
@@ -1249,12 +825,12 @@ def case_own_jack_port(args):
         result = s.run(["jack_connect", "Plinkett:out", f"{s.capture_client}:in"])
         check(result.returncode == 0, f"jack_connect failed: {result.stderr}")
         s.key("q")
-        s.capture.expect(["90 37 64", "80 37 40"], "Q through the port connected by hand")
+        s.capture.expect(Q_PLAYED, "Q through the port connected by hand")
         s.devices_menu("a")
         s.capture.expect(ALL_NOTES_OFF, "closing")
         listing = s.run(["jack_lsp"]).stdout.splitlines()
         check("Plinkett:out" not in listing, f"the port outlived its closing: {listing}")
-        s.close_window()
+        s.close()
 
 
 def remembered_by_name_case(args, name, first_client, second_client):
@@ -1268,12 +844,12 @@ def remembered_by_name_case(args, name, first_client, second_client):
         second = s.add_capture(second_client)
         second_name = f"{second_client}:in"
         s.write_settings(settings_bytes(s.device_id_of(first_name)))
-        s.start_program()
+        s.start()
         first.expect(["C0 00"], "the saved device opened")
         s.choose_device(second_name)
         second.expect(["C0 00"], "the other device chosen")
         chosen_number = s.device_id_of(second_name)
-        s.close_window()
+        s.close()
 
         stop(first.process)
         stop(second.process)
@@ -1281,12 +857,12 @@ def remembered_by_name_case(args, name, first_client, second_client):
         first = s.add_capture(first_client)
         check(s.device_id_of(first_name) == chosen_number,
               "the saved number should now name the other client")
-        s.start_program()
+        s.start()
         second.expect(["C0 00"], "the chosen device opened by its name")
         s.key("q")
-        second.expect(["90 37 64", "80 37 40"], "Q at the chosen device")
+        second.expect(Q_PLAYED, "Q at the chosen device")
         first.expect([], "the device that now has the saved number")
-        s.close_window()
+        s.close()
 
 
 def case_device_remembered_by_name(args):
@@ -1308,25 +884,25 @@ def case_remembered_device_gone(args):
         chosen_client = f"e2echosen{os.getpid()}"
         chosen = s.add_capture(chosen_client)
         s.write_settings(settings_bytes(s.capture_device_id()))
-        s.start_program()
+        s.start()
         s.capture.expect(["C0 00"], "the saved device opened")
         s.choose_device(f"{chosen_client}:in")
         chosen.expect(["C0 00"], "the device chosen")
         number = s.device_id_of(f"{chosen_client}:in")
-        s.close_window()
+        s.close()
 
         stop(chosen.process)
         newcomer_client = f"e2enewcomer{os.getpid()}"
         newcomer = s.add_capture(newcomer_client)
         check(s.device_id_of(f"{newcomer_client}:in") == number,
               "the newcomer should have the chosen device's number")
-        s.start_program()
+        s.start()
         s.past_the_box()
         s.key("q")
         newcomer.expect([], "the device that has the number now")
         s.capture.expect([], "the first device")
-        s.close_window()
-        check(read_settings(s.settings_path)["openAtStart"] == 0, "the device is remembered as open")
+        s.close()
+        check(s.saved()["openAtStart"] == 0, "the device is remembered as open")
 
 
 def case_device_switch_ends_the_held_note_there(args):
@@ -1344,7 +920,7 @@ def case_device_switch_ends_the_held_note_there(args):
         s.xdotool("keyup", "q")
         other.expect([], "Q let go after the switch")
         s.capture.expect(["80 37 40"], "the device switched from")
-        s.close_window()
+        s.close()
 
 
 def case_settings_on_a_deep_path(args):
@@ -1358,8 +934,8 @@ def case_settings_on_a_deep_path(args):
         check(len(s.settings_path) > 600, f"the path has {len(s.settings_path)} characters")
         s.open_with_capture_device(channel=7)  # read: the opening's program change is on channel 8
         s.key("Up")
-        s.close_window()
-        check(read_settings(s.settings_path)["transpose"] == 1, "the transposition was not saved")
+        s.close()
+        check(s.saved()["transpose"] == 1, "the transposition was not saved")
 
 
 def wav_rms(path, start, end):
@@ -1384,14 +960,6 @@ def wav_rms(path, start, end):
 
 # ---- The desktop's conventions and the faults a new user met ----------------------------------
 
-def case_keypad_divide_plays_slash_note(args):
-    """Keypad divide is an extended key: its X keycode is not the slash key's scan code + 8."""
-    with Session(args, "kp_divide") as s:
-        s.open_with_capture_device()
-        s.key("KP_Divide")
-        s.capture.expect(["90 3C 64", "80 3C 40"], "keypad divide plays the slash key's C")
-
-
 def case_menu_closed_by_escape_gives_keys_back(args):
     """Alt+M opens the Midi menu and Esc closes it: the next note key plays at once."""
     with Session(args, "menu_escape") as s:
@@ -1401,25 +969,13 @@ def case_menu_closed_by_escape_gives_keys_back(args):
         s.key("Escape")  # taken by the open menu: no panic messages reach the capture
         time.sleep(0.4)
         s.key("q")
-        s.capture.expect(["90 37 64", "80 37 40"], "Q after a menu was closed with Esc")
+        s.capture.expect(Q_PLAYED, "Q after a menu was closed with Esc")
 
 
 def case_note_held_through_menu_ends(args):
-    """Q held, Alt+M opens the Midi menu, Q let go while it is open: the note ends once, as the
-    menu takes the keyboard; nothing more when Esc closes the menu, and the next Q plays."""
     with Session(args, "menu_held") as s:
         s.open_with_capture_device()
-        s.xdotool("keydown", "q")
-        s.capture.expect(["90 37 64"], "Q held")
-        s.key("alt+m")
-        s.capture.expect(["80 37 40"], "the Midi menu opened while Q was held")
-        s.xdotool("keyup", "q")
-        time.sleep(0.3)
-        s.key("Escape")
-        time.sleep(0.4)
-        s.capture.expect([], "Q let go in the menu, then the menu closed")
-        s.key("q")
-        s.capture.expect(["90 37 64", "80 37 40"], "Q after the menu")
+        runner.held_note_through_menu(s, "alt+m", ["Escape"])
 
 
 def case_command_line_help_and_version(args):
@@ -1508,8 +1064,7 @@ def case_wayland_only_starts(args):
     weston, opens its device and shows its window (the picture is kept)."""
     for tool in ("weston", "weston-screenshooter"):
         if shutil.which(tool) is None:
-            print(f"SKIP: missing {tool} (scripts/install-deps.sh installs it)")
-            sys.exit(SKIP)
+            raise Skip(f"missing {tool} (scripts/install-deps.sh installs it)")
     with Session(args, "wayland") as s:
         s.start_jack()
         s.write_settings(settings_bytes(s.capture_device_id()))
@@ -1525,8 +1080,7 @@ def case_wayland_only_starts(args):
         s.env.pop("QT_QPA_PLATFORM")
         s.env.pop("DISPLAY", None)
         s.env["WAYLAND_DISPLAY"] = socket
-        with open(s.program_log, "wb") as log:
-            s.program = s.spawn("program", [args.program], stdout=log, stderr=subprocess.STDOUT)
+        s.spawn_program([args.program])
         deadline = time.monotonic() + 30
         while not s.capture.new() and time.monotonic() < deadline:
             check(s.program.poll() is None, f"the program ended with {s.program.returncode}")
@@ -1547,33 +1101,20 @@ def case_wayland_only_starts(args):
         check(white > 2000, f"no keyboard on the screen ({white} white pixels) in {path}")
 
 
-CASES = {name[len("case_"):]: fn for name, fn in globals().items() if name.startswith("case_")}
-
 NEEDS = ["Xvfb", "xdotool", "xset", "import", "convert", "jackd", "jack_lsp", "jack_connect"]
 
 
-def main():
-    parser = argparse.ArgumentParser()
-    parser.add_argument("case", choices=sorted(CASES))
+def add_arguments(parser):
     parser.add_argument("--capture", required=True)
     parser.add_argument("--midi-tool", required=True)
-    parser.add_argument("--artifacts", required=True)
     parser.add_argument("--program")
-    args = parser.parse_args()
+
+
+def machine_ready(args):
     missing = [tool for tool in NEEDS if shutil.which(tool) is None]
     if missing:
-        print(f"SKIP: missing {' '.join(missing)} (scripts/install-deps.sh installs them)")
-        return SKIP
-    try:
-        CASES[args.case](args)
-    except Skip:
-        return SKIP
-    except Failure as failure:
-        print(f"FAIL {args.case}: {failure}")
-        return 1
-    print(f"PASS {args.case}")
-    return 0
+        raise Skip(f"missing {' '.join(missing)} (scripts/install-deps.sh installs them)")
 
 
 if __name__ == "__main__":
-    sys.exit(main())
+    sys.exit(runner.main(runner.cases_of(globals()), add_arguments, machine_ready))

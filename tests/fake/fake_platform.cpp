@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
+#include "base/short_message.h"
 #include "platform/events.h"
-#include "midi/short_message.h"
 
 namespace fake {
 namespace {

@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
+#include "base/short_message.h"
 #include "display/rect.h"
 #include "fake/fake_platform.h"
-#include "midi/short_message.h"
 #include "platform/events.h"
 
 namespace {
@@ -28,12 +28,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   fake::world().files["/fuzz/PLINKETT.SET"].assign(data, data + size);
   if (startMainWindow()) {
     paintKeyboard();
-    handleKeyMessage(KeyMessage{false, 0, keyParamForScanCode(16), Modifiers{}});
-    handleKeyMessage(KeyMessage{true, 0, keyParamForScanCode(16), Modifiers{}});
-    handleMouseButton(false, (60u << 16) | 120u, Modifiers{});
+    handleKeyMessage(KeyMessage{false, 0, 16, false, Modifiers{}});
+    handleKeyMessage(KeyMessage{true, 0, 16, false, Modifiers{}});
+    handleMouseButton(false, 120, 60, Modifiers{});
     dispatchCommand(cmd::kDefaultSize);
     paintKeyboard();
-    handleMouseButton(true, 0, Modifiers{});
+    handleMouseButton(true, 0, 0, Modifiers{});
     dispatchCommand(cmd::kExit);
   }
   for (uint32_t word : fake::world().sent) require(isWellFormed(word));

@@ -157,7 +157,8 @@ TEST(BuiltinSynth, FluidSynthIsLoadedByTheFirstOpenOnly) {
   if (findSoundFont() == nullptr) GTEST_SKIP() << "no General MIDI soundfont installed";
   const std::string path = ::testing::TempDir() + "first-open" + std::to_string(getpid()) + ".wav";
   setenv("PLINKETT_SYNTH_FILE", path.c_str(), 1);
-  BuiltinSynth* synth = synthOpen();
+  std::string why;
+  BuiltinSynth* synth = synthOpen(why);
   unsetenv("PLINKETT_SYNTH_FILE");
   ASSERT_NE(synth, nullptr);
   void* loaded = dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
@@ -173,7 +174,8 @@ TEST(BuiltinSynth, ANoteSentDuringTheLoadSoundsAndEnds) {
   if (findSoundFont() == nullptr) GTEST_SKIP() << "no General MIDI soundfont installed";
   const std::string path = ::testing::TempDir() + "held" + std::to_string(getpid()) + ".wav";
   setenv("PLINKETT_SYNTH_FILE", path.c_str(), 1);
-  BuiltinSynth* synth = synthOpen();
+  std::string why;
+  BuiltinSynth* synth = synthOpen(why);
   unsetenv("PLINKETT_SYNTH_FILE");
   ASSERT_NE(synth, nullptr);
   const uint8_t noteOn[] = {0x90, 0x3C, 0x7F};
@@ -221,8 +223,8 @@ TEST(MidiPlatformServices, NumberingNamesAndTheSynthesizersSound) {
   ::testing::internal::CaptureStderr();
   EXPECT_FALSE(plat::midiOutOpen(0, handle));
   EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-            "plinkett: the built-in synthesizer cannot open: no audio output: the audio driver "
-            "\"no-such-driver\" did not start\n");
+            "plinkett: Plinkett GM Synth: cannot open: no audio output: the audio driver \"no-such-driver\" did "
+            "not start\n");
   EXPECT_EQ(handle, 0u);
   unsetenv("PLINKETT_SYNTH_AUDIO_DRIVER");
 

@@ -6,7 +6,7 @@
 #include <QScreen>
 #include <QScrollBar>
 
-#include "app/commands.h"
+#include "base/commands.h"
 #include "platform/platform.h"
 #include "qt_fixture.h"
 

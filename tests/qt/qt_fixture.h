@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "frontends/qt/qt_canvas.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_main_window.h"

@@ -86,7 +86,8 @@ TEST_F(FrontEnd, AWholeRepaintQueuedBeforeAKeyIsDrawnStillDrawsEverything) {
   QTest::qWait(50);
   KeyboardCanvas& canvas = *frontEnd().canvas;
   // A point inside Q's key, clear of its frame and its label.
-  const Rect q = keyRect(currentLayout()[16]);
+  const KeySlot& slotQ = currentLayout()[16];
+  const Rect q = keyRect(slotQ.row, slotQ.column);
   const QPoint inQ(q.left + 2, q.top + 2);
   auto shown = [&] {
     const QImage window = frontEnd().window->screen()->grabWindow(frontEnd().window->winId()).toImage();

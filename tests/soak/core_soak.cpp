@@ -16,12 +16,12 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
+#include "base/commands.h"
+#include "base/short_message.h"
 #include "display/rect.h"
 #include "fake/fake_platform.h"
 #include "midi/devices.h"
-#include "midi/short_message.h"
 #include "platform/events.h"
 #include "settings/settings_file.h"
 
@@ -134,9 +134,8 @@ void keyEvent(Run& run) {
   } else if (r() % 40 != 0) {
     run.keysDown.push_back(scan);
   }
-  uint32_t param = keyParamForScanCode(scan) | static_cast<uint32_t>(r() & 0xFFFFu);
-  if (!release && r() % 4 == 0) param |= kAutoRepeatBit;
-  const KeyMessage message{release, randomVirtualKey(r), param, randomModifiers(r)};
+  const bool repeat = !release && r() % 4 == 0;
+  const KeyMessage message{release, randomVirtualKey(r), static_cast<uint8_t>(scan), repeat, randomModifiers(r)};
   run.resetExpected = !release && message.virtualKey == vk::kEscape && app.input.panicLatch == 0;
   run.lastEvent = std::string(release ? "key up" : "key down") + " scan " + std::to_string(scan) + " vk " +
                   std::to_string(message.virtualKey);
@@ -146,11 +145,12 @@ void keyEvent(Run& run) {
 void mouseEvent(Run& run) {
   Random& r = run.random;
   const bool release = run.buttonDown ? r() % 4 != 0 : r() % 8 == 0;
-  const uint32_t position = r() % 2 == 0 ? static_cast<uint32_t>(r()) : static_cast<uint32_t>(((r() % 400) << 16) | (r() % 700));
+  const bool anywhere = r() % 2 == 0;
+  const auto x = static_cast<int32_t>(anywhere ? r() : r() % 700);
+  const auto y = static_cast<int32_t>(anywhere ? r() : r() % 400);
   run.buttonDown = !release;
-  run.lastEvent = std::string(release ? "mouse up" : "mouse down") + " at " + std::to_string(position & 0xFFFF) + "," +
-                  std::to_string(position >> 16);
-  handleMouseButton(release, position, randomModifiers(r));
+  run.lastEvent = std::string(release ? "mouse up" : "mouse down") + " at " + std::to_string(x) + "," + std::to_string(y);
+  handleMouseButton(release, x, y, randomModifiers(r));
 }
 
 int32_t randomCommand(Random& random) {
@@ -187,10 +187,10 @@ bool oneEvent(Run& run) {
     run.switchWords = fake::world().sent.size();
     dispatchCommand(id);
   } else if (kind < 83) {
-    const int32_t request = static_cast<int32_t>(r() % 8);
+    const auto request = static_cast<ScrollRequest>(r() % 7);
     const auto position = static_cast<uint16_t>(r());
     const int32_t bar = static_cast<int32_t>(r() % 3);
-    run.lastEvent = "scroll bar " + std::to_string(bar) + " request " + std::to_string(request);
+    run.lastEvent = "scroll bar " + std::to_string(bar) + " request " + std::to_string(static_cast<int>(request));
     if (bar == 1) onModulationScroll(request, position);
     else onVerticalScroll(static_cast<plat::Bar>(bar), request, position);
   } else if (kind < 88) {

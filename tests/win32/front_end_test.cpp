@@ -8,7 +8,7 @@
 #include <fstream>
 #include <iterator>
 
-#include "app/commands.h"
+#include "base/commands.h"
 #include "display/key_geometry.h"
 #include "keyboard/key_layouts.h"
 #include "win32_fixture.h"
@@ -201,7 +201,8 @@ TEST_F(Win32Test, AScaleChangeMakesTheKeysGrowAndTakesTheSuggestedRectangle) {
 
 TEST_F(Win32Test, ACaptureTakenAwayEndsTheMouseNote) {
   start();
-  const Rect q = keyRect(currentLayout()[0x10]);
+  const KeySlot& slotQ = currentLayout()[0x10];
+  const Rect q = keyRect(slotQ.row, slotQ.column);
   const LPARAM at = MAKELPARAM((q.left + q.right) / 2, (q.top + q.bottom) / 2);
   send(WM_LBUTTONDOWN, MK_LBUTTON, at);
   EXPECT_EQ(GetCapture(), frontEnd().window);

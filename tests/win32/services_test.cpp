@@ -3,7 +3,7 @@
 #include <cstring>
 #include <cwchar>
 
-#include "app/paths.h"
+#include "app/help_path.h"
 #include "win32_fixture.h"
 
 namespace {

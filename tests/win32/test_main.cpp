@@ -5,8 +5,8 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/app_state.h"
-#include "app/paths.h"
+#include "app/help_path.h"
+#include "base/app_state.h"
 
 int main(int argc, char** argv) {
   if (argc == 2 && std::strcmp(argv[1], "--print-help-path") == 0) {

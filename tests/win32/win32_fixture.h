@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
+#include "base/app_state.h"
 #include "frontends/win32/win32_front_end.h"
 
 // The folder of this test program, with its separator.

@@ -8,7 +8,6 @@
 #include <array>
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -17,8 +16,9 @@
 #include <thread>
 
 #include "backends/linux_midi/jack_server_thread.h"
-#include "backends/linux_midi/midi_devices.h"
+#include "backends/linux_midi/midi_names.h"
 #include "backends/linux_midi/midi_probe.h"
+#include "backends/linux_midi/midi_trouble.h"
 
 namespace {
 
@@ -48,7 +48,12 @@ struct JackClient {
   std::atomic<bool> inCycle{false};  // the process callback is looking at the outputs
   std::atomic<uint64_t> cycles{0};   // process cycles begun
   std::array<std::atomic<JackOutput*>, kMaxOutputs> outputs{};  // what the callback serves
+  // By slot, for JACK's notification thread, which compares them and touches no output: the port
+  // connected to a destination, and whether that connection was cut since the port opened.
+  std::array<std::atomic<jack_port_t*>, kMaxOutputs> watched{};
+  std::array<std::atomic<bool>, kMaxOutputs> cut{};
   std::array<JackOutput*, kMaxOutputs> opened{};  // main thread only: open, served or not yet
+  bool goneSaid = false;             // main thread only: the server's death has been reported
   bool active = false;               // server thread only: in the process graph
   std::size_t registered = 0;        // server thread only: ports registered and not yet removed
 };
@@ -71,6 +76,7 @@ std::shared_ptr<Opening> gOpening;
 }  // namespace
 
 struct JackOutput {
+  std::string device;                 // as the Devices menu names it, for what standard error says
   jack_port_t* port = nullptr;        // set on the server thread before the port is used
   jack_ringbuffer_t* ring = nullptr;  // written by the main thread, read by the process callback
   std::size_t slot = 0;
@@ -80,6 +86,7 @@ struct JackOutput {
   // Process thread only. JACK leaves an output buffer as it was written until the client clears
   // it, so a cycle after one that wrote events must clear it, or they would go out again.
   bool bufferHoldsEvents = true;
+  bool cutSaid = false;               // main thread only: a cut connection has been reported
 };
 
 namespace {
@@ -114,12 +121,32 @@ int process(jack_nframes_t frames, void* arg) {
 
 void onShutdown(jack_status_t, const char*, void* arg) { static_cast<JackClient*>(arg)->dead.store(true); }
 
+// JACK's notification thread: a connection of one of our ports was cut, because its destination
+// left the graph or someone disconnected it. The main thread says so at the next send.
+void onConnection(jack_port_id_t a, jack_port_id_t b, int connect, void* arg) {
+  if (connect != 0) return;
+  auto& c = *static_cast<JackClient*>(arg);
+  const jack_port_t* ends[] = {jack_port_by_id(c.client, a), jack_port_by_id(c.client, b)};
+  for (std::size_t slot = 0; slot < kMaxOutputs; ++slot) {
+    const jack_port_t* port = c.watched[slot].load();
+    if (port != nullptr && std::find(std::begin(ends), std::end(ends), port) != std::end(ends)) c.cut[slot].store(true);
+  }
+}
+
+constexpr const char* kJack = "JACK";
+
 // The server does not answer: it is stopped or hung (a dead server answers at once).
 void reportServerNotAnswering() {
-  std::fprintf(stderr,
-               "plinkett: the JACK server did not answer within %lld ms: its devices are closed "
-               "and not offered until it answers again\n",
-               static_cast<long long>(kServerAnswerLimit.count()));
+  reportMidiTrouble(kJack, "lost",
+                    "the server did not answer within " + std::to_string(kServerAnswerLimit.count()) +
+                        " ms: its devices are closed and not offered until it answers again");
+}
+
+// Once for a client: its server died, and what was sent to its ports since went nowhere.
+void reportServerGone(JackClient& c) {
+  if (c.goneSaid) return;
+  c.goneSaid = true;
+  reportMidiTrouble(kJack, "lost", "the server has gone: nothing reaches its devices until one is opened again");
 }
 
 void freeOutput(JackOutput* out) {
@@ -148,7 +175,9 @@ void letGoOfClient() {
 // A client whose server has died never runs its callback again, and one whose server does not
 // answer may never: either is let go, so that the next need opens a client afresh.
 void letGoOfLostClient() {
-  if (gClient != nullptr && (gClient->dead.load() || serverThreadStalled())) letGoOfClient();
+  if (gClient == nullptr) return;
+  if (gClient->dead.load()) reportServerGone(*gClient);
+  if (gClient->dead.load() || serverThreadStalled()) letGoOfClient();
 }
 
 JackClient* openClient() {
@@ -159,6 +188,7 @@ JackClient* openClient() {
   c->client = handle;
   jack_set_process_callback(handle, process, c);
   jack_on_info_shutdown(handle, onShutdown, c);
+  jack_set_port_connect_callback(handle, onConnection, c);
   return c;
 }
 
@@ -252,6 +282,7 @@ void joinGraphAndConnect(JackClient& c, JackOutput& out, const std::string& dest
   if (!c.active) return;  // the server went away: the port is never served, its sends are dropped
   if (!destination.empty()) {
     serverCall([&] { return jack_connect(c.client, jack_port_name(out.port), destination.c_str()); });
+    c.watched[out.slot].store(out.port);
     const uint64_t begun = c.cycles.load();
     waitOnServer(c, std::chrono::steady_clock::now() + kServerWaitLimit, [&] { return c.cycles.load() >= begun + 2; });
   }
@@ -261,6 +292,7 @@ void joinGraphAndConnect(JackClient& c, JackOutput& out, const std::string& dest
 // Server thread: the port goes once its last messages have left, and with the last port the
 // client leaves the graph.
 void closeOutput(JackClient& c, JackOutput* out) {
+  c.watched[out->slot].store(nullptr);
   // A port that never joined the graph (the server failed it) has nothing that could leave.
   if (c.outputs[out->slot].load() == out) letQueuedMessagesLeave(c, *out);
   c.outputs[out->slot].store(nullptr);
@@ -298,30 +330,44 @@ std::vector<std::string> jackMidiInputs() {
   return names;
 }
 
-JackOutput* jackOutputOpen(const std::string& destination) {
+JackOutput* jackOutputOpen(const std::string& device, const std::string& destination, std::string& why) {
   JackClient* c = client();
-  if (c == nullptr) return nullptr;
+  if (c == nullptr) {
+    why = serverThreadStalled() ? "the JACK server does not answer" : "no JACK server runs";
+    return nullptr;
+  }
   std::size_t slot = 0;
   while (slot < kMaxOutputs && c->opened[slot] != nullptr) ++slot;
-  if (slot == kMaxOutputs) return nullptr;
+  if (slot == kMaxOutputs) {
+    why = "every JACK port of the program is in use";
+    return nullptr;
+  }
   // A destination that is not there now makes the opening fail; one that goes in the next
   // milliseconds is no different from one that goes just after a connection.
-  if (!destination.empty() && jack_port_by_name(c->client, destination.c_str()) == nullptr) return nullptr;
+  if (!destination.empty() && jack_port_by_name(c->client, destination.c_str()) == nullptr) {
+    why = "the JACK server no longer has the port " + destination;
+    return nullptr;
+  }
+  c->cut[slot].store(false);
   auto* out = new JackOutput;
+  out->device = device;
   out->slot = slot;
   out->ring = jack_ringbuffer_create(kRingBytes);
   if (out->ring == nullptr) {
     delete out;
+    why = "out of memory";
     return nullptr;
   }
   if (!serverThreadWait(serverThreadQueue([c, out] { registerPort(*c, *out); }))) {
     reportServerNotAnswering();
     letGoOfClient();
     serverThreadQueue([out] { freeOutput(out); });  // after the registration that holds it
+    why = "the JACK server does not answer";
     return nullptr;
   }
   if (out->port == nullptr) {
     freeOutput(out);
+    why = "the JACK server made no port for it";
     return nullptr;
   }
   c->opened[slot] = out;
@@ -331,7 +377,12 @@ JackOutput* jackOutputOpen(const std::string& destination) {
 }
 
 void jackOutputSend(JackOutput& out, const uint8_t* bytes, std::size_t length) {
-  if (out.client == nullptr || out.client->dead.load(std::memory_order_relaxed)) return;
+  if (out.client == nullptr) return;
+  if (out.client->dead.load(std::memory_order_relaxed)) return reportServerGone(*out.client);
+  if (out.client->cut[out.slot].load(std::memory_order_relaxed) && !out.cutSaid) {
+    out.cutSaid = true;
+    reportMidiTrouble(out.device, "lost", "its JACK connection was cut (the destination left, or was disconnected)");
+  }
   if (length == 0 || length > sizeof QueuedMessage::bytes) return;
   if (jack_ringbuffer_write_space(out.ring) < sizeof(QueuedMessage)) return;
   QueuedMessage message{static_cast<uint8_t>(length), {}};

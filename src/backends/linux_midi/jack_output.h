@@ -39,9 +39,10 @@ std::vector<std::string> jackMidiInputs();
 
 // A new output port of our client, connected to the MIDI input of that full name, or to nothing
 // when destination is empty (our own port, for patchbays and sequencers to connect). nullptr
-// when it cannot be had now.
-JackOutput* jackOutputOpen(const std::string& destination);
-// Queues one message of 1 to 3 bytes for the next cycle; dropped when it cannot go.
+// when it cannot be had now; why then says why. device: the menu's name, for standard error.
+JackOutput* jackOutputOpen(const std::string& device, const std::string& destination, std::string& why);
+// Queues one message of 1 to 3 bytes for the next cycle; dropped when it cannot go. A server
+// that died, or a connection that was cut, is said once on standard error.
 void jackOutputSend(JackOutput& output, const uint8_t* bytes, std::size_t length);
 // Takes the port away (and with the last one, the client out of the process graph), once the
 // messages still queued have left: within two cycles of a running server, at once when the

@@ -1,9 +1,9 @@
 #include "backends/linux_midi/midi_devices.h"
 
 #include <cstdlib>
-#include <memory>
 #include <string_view>
 
+#include "backends/linux_midi/alsa_output.h"
 #include "backends/linux_midi/jack_output.h"
 #include "backends/linux_midi/midi_probe.h"
 
@@ -28,44 +28,7 @@ bool apiWanted(std::string_view api) {
   return false;
 }
 
-// RtMidi reports trouble by throwing from its constructors and by printing warnings; this
-// program reports nothing but "Cannot open MIDI device", so warnings are dropped.
-void ignoreRtMidiError(RtMidiError::Type, const std::string&, void*) {}
-
-// Our own client's ports never count as destinations: playing into ourselves makes no sense.
-bool isOwnPort(const std::string& portName) {
-  const std::string_view name(portName);
-  const std::string_view own(kMidiClientName);
-  return name.starts_with(own) && name.size() > own.size() &&
-         (name[own.size()] == ':' || name[own.size()] == '-');
-}
-
-void appendAlsaPorts(RtMidiOut& out, MidiDeviceList& list) {
-  try {
-    const unsigned count = out.getPortCount();
-    for (unsigned i = 0; i < count; ++i) {
-      const std::string portName = out.getPortName(i);
-      if (portName.empty() || isOwnPort(portName)) continue;
-      list.devices.push_back(MidiDevice{MidiDeviceKind::AlsaPort, alsaPortMenuName(portName), portName});
-    }
-  } catch (const RtMidiError&) {
-    // Whatever was listed before the failure stays usable.
-  }
-}
-
 }  // namespace
-
-std::unique_ptr<RtMidiOut> makeAlsaOutput() {
-  try {
-    auto out = std::make_unique<RtMidiOut>(RtMidi::LINUX_ALSA, kMidiClientName);
-    // RtMidi falls back to another compiled API when the one asked for is missing.
-    if (out->getCurrentApi() != RtMidi::LINUX_ALSA) return nullptr;
-    out->setErrorCallback(ignoreRtMidiError, nullptr);
-    return out;
-  } catch (const RtMidiError&) {
-    return nullptr;
-  }
-}
 
 std::string alsaPortMenuName(const std::string& portName) {
   std::string name = portName;
@@ -96,15 +59,14 @@ MidiDeviceList scanMidiDevices() {
   }
   // Our own ports come first, each when the system that carries it is there; JACK names stay
   // whole ("client:port").
-  // One ALSA client both tells that the sequencer is there and lists its ports. The probe first
-  // keeps RtMidi from printing its complaint where there is no sequencer.
-  const std::unique_ptr<RtMidiOut> alsaOut =
-      apiWanted("alsa") && alsaSequencerAvailable() ? makeAlsaOutput() : nullptr;
-  const bool alsa = alsaOut != nullptr;
+  std::vector<std::string> alsaPorts;
+  const bool alsa = apiWanted("alsa") && alsaDestinations(alsaPorts);
   const bool jack = apiWanted("jack") && jackAvailable();
   if (alsa) list.devices.push_back(MidiDevice{MidiDeviceKind::AlsaOwnPort, kAlsaOwnPortMenuName, ""});
   if (jack) list.devices.push_back(MidiDevice{MidiDeviceKind::JackOwnPort, kJackOwnPortMenuName, ""});
-  if (alsa) appendAlsaPorts(*alsaOut, list);
+  for (const std::string& port : alsaPorts) {
+    list.devices.push_back(MidiDevice{MidiDeviceKind::AlsaPort, alsaPortMenuName(port), port});
+  }
   if (jack) {
     for (std::string& port : jackMidiInputs()) {
       list.devices.push_back(MidiDevice{MidiDeviceKind::JackPort, port, port});

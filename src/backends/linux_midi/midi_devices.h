@@ -2,12 +2,11 @@
 // built-in synthesizer, our own output ports, then the system's MIDI destinations.
 #pragma once
 
-#include <rtmidi/RtMidi.h>
-
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
+
+#include "backends/linux_midi/midi_names.h"
 
 enum class MidiDeviceKind : uint8_t {
   BuiltinSynth,  // FluidSynth inside the program
@@ -30,18 +29,6 @@ struct MidiDeviceList {
   bool mapperPresent;  // the mapper (-1) routes to the built-in synthesizer
   std::vector<MidiDevice> devices;  // index = device id
 };
-
-// Our own names on the MIDI bus.
-inline constexpr const char* kMidiClientName = "Plinkett";
-inline constexpr const char* kOwnPortName = "Plinkett out";
-inline constexpr const char* kSynthName = "Plinkett GM Synth";
-inline constexpr const char* kMapperName = "Default synth (built-in)";
-inline constexpr const char* kAlsaOwnPortMenuName = "Plinkett output port (ALSA)";
-inline constexpr const char* kJackOwnPortMenuName = "Plinkett output port (JACK)";
-
-// An RtMidi ALSA output under our client name, or nullptr when it cannot be had. Never throws;
-// RtMidi's warnings are dropped.
-std::unique_ptr<RtMidiOut> makeAlsaOutput();
 
 // Begins the slow part of the first listing (opening the JACK client) on a thread, for a
 // program to call before it builds its window; the listing takes up what it began.

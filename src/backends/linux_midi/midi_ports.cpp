@@ -11,38 +11,68 @@
 //   last   an open device that the system no longer offers: it stays listed until it is closed
 // Without the synthesizer the devices after it move down, so that they stay numbered from 0.
 //
-// Environment variables, for tests and for troubleshooting:
+// A player's settings, in the environment (the manual page and --help list them too):
 //   PLINKETT_NO_BUILTIN_SYNTH=1         no synthesizer and no mapper
 //   PLINKETT_MIDI_APIS=alsa|jack|alsa,jack|none
-//                                       the system MIDI APIs probed (default: both); without
+//                                       the system MIDI APIs offered (default: both); without
 //                                       one there is no own port of it either
 //   PLINKETT_SYNTH_AUDIO_DRIVER=<name>  the one FluidSynth audio driver the synth may use
-//   PLINKETT_SYNTH_FILE=<path>          the synth writes its sound to this file (WAV for a
-//                                       .wav name) instead of playing it
+// The test build alone also reads PLINKETT_SYNTH_FILE (midi_synth.cpp).
+// Why a device did not open, or what became of one, goes to standard error (midi_trouble.h).
 // No JACK client of this process ever starts a JACK server (JACK_NO_START_SERVER is set).
-#include <rtmidi/RtMidi.h>
-
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <memory>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/platform.h"
+#include "backends/linux_midi/alsa_output.h"
 #include "backends/linux_midi/jack_output.h"
 #include "backends/linux_midi/midi_devices.h"
 #include "backends/linux_midi/midi_message.h"
 #include "backends/linux_midi/midi_synth.h"
+#include "backends/linux_midi/midi_trouble.h"
+#include "platform/platform.h"
 
 namespace {
 
+// What a port of one kind does, as a driver table: each system's own port, handed round as
+// void*, is made, fed and closed only by the functions of its kind.
+struct PortDriver {
+  // nullptr when the device cannot be opened now; why then says why.
+  void* (*open)(const MidiDevice& device, std::string& why);
+  void (*send)(void* port, const MidiBytes& message);
+  void (*close)(void* port);
+};
+
+void* openSynth(const MidiDevice&, std::string& why) { return synthOpen(why); }
+void sendToSynth(void* port, const MidiBytes& m) { synthPlay(*static_cast<BuiltinSynth*>(port), m.bytes, m.length); }
+void closeSynth(void* port) { synthClose(static_cast<BuiltinSynth*>(port)); }
+
+void* openAlsa(const MidiDevice& device, std::string& why) { return alsaOutputOpen(device.name, device.portName, why); }
+void sendToAlsa(void* port, const MidiBytes& m) { alsaOutputSend(*static_cast<AlsaOutput*>(port), m.bytes, m.length); }
+void closeAlsa(void* port) { alsaOutputClose(static_cast<AlsaOutput*>(port)); }
+
+void* openJack(const MidiDevice& device, std::string& why) { return jackOutputOpen(device.name, device.portName, why); }
+void sendToJack(void* port, const MidiBytes& m) { jackOutputSend(*static_cast<JackOutput*>(port), m.bytes, m.length); }
+void closeJack(void* port) { jackOutputClose(static_cast<JackOutput*>(port)); }
+
+constexpr PortDriver kSynthDriver{openSynth, sendToSynth, closeSynth};
+constexpr PortDriver kAlsaDriver{openAlsa, sendToAlsa, closeAlsa};
+constexpr PortDriver kJackDriver{openJack, sendToJack, closeJack};
+
+// By MidiDeviceKind: our own port and a destination differ only in what the open connects to.
+constexpr const PortDriver* kDrivers[] = {&kSynthDriver, &kAlsaDriver, &kJackDriver, &kAlsaDriver, &kJackDriver};
+static_assert(std::size(kDrivers) == static_cast<std::size_t>(MidiDeviceKind::JackPort) + 1);
+
 struct OpenPort {
-  MidiDevice device;                 // what was opened, to find it again in later listings
-  bool viaMapper = false;            // opened as device -1
-  BuiltinSynth* synth = nullptr;     // set for the synthesizer
-  std::unique_ptr<RtMidiOut> alsa;   // set for an ALSA port
-  JackOutput* jack = nullptr;        // set for a JACK port
+  MidiDevice device;                   // what was opened, to find it again in later listings
+  bool viaMapper = false;              // opened as device -1
+  const PortDriver* driver = nullptr;  // of the device's kind
+  void* port = nullptr;                // the system's own port, which only driver touches
 };
 
 // The handles given out and not yet closed; a handle outside this list is not ours and is
@@ -78,44 +108,6 @@ int32_t indexOf(const MidiDeviceList& list, const MidiDevice& device) {
     if (list.devices[i].sameAs(device)) return static_cast<int32_t>(i);
   }
   return -1;
-}
-
-std::unique_ptr<RtMidiOut> openAlsaPort(const MidiDevice& device) {
-  auto out = makeAlsaOutput();
-  if (out == nullptr) return nullptr;
-  try {
-    if (device.kind == MidiDeviceKind::AlsaOwnPort) {
-      out->openVirtualPort(kOwnPortName);
-    } else {
-      // Numbers shift as ports come and go; the name is what was listed.
-      const unsigned count = out->getPortCount();
-      unsigned index = 0;
-      while (index < count && out->getPortName(index) != device.portName) ++index;
-      if (index == count) return nullptr;
-      out->openPort(index, kOwnPortName);
-    }
-    if (!out->isPortOpen()) return nullptr;
-    return out;
-  } catch (const RtMidiError&) {
-    return nullptr;
-  }
-}
-
-bool openDevice(const MidiDevice& device, OpenPort& port) {
-  switch (device.kind) {
-    case MidiDeviceKind::BuiltinSynth:
-      port.synth = synthOpen();
-      return port.synth != nullptr;
-    case MidiDeviceKind::AlsaOwnPort:
-    case MidiDeviceKind::AlsaPort:
-      port.alsa = openAlsaPort(device);
-      return port.alsa != nullptr;
-    case MidiDeviceKind::JackOwnPort:
-    case MidiDeviceKind::JackPort:
-      port.jack = jackOutputOpen(device.portName);
-      return port.jack != nullptr;
-  }
-  return false;
 }
 
 const MidiDevice* deviceFor(int32_t deviceId) {
@@ -168,7 +160,13 @@ bool midiOutOpen(int32_t deviceId, MidiHandle& handle) {
   auto port = std::make_unique<OpenPort>();
   port->device = *device;
   port->viaMapper = deviceId == -1;
-  if (!openDevice(*device, *port)) return false;
+  port->driver = kDrivers[static_cast<std::size_t>(device->kind)];
+  std::string why;
+  port->port = port->driver->open(*device, why);
+  if (port->port == nullptr) {
+    reportMidiTrouble(device->name, "cannot open", why);
+    return false;
+  }
   openPorts().push_back(port.get());
   handle = reinterpret_cast<MidiHandle>(port.release());
   return true;
@@ -188,17 +186,7 @@ void midiOutSend(MidiHandle handle, uint32_t word) {
   if (port == nullptr) return;
   const MidiBytes message = unpackShortMessage(word);
   if (message.length == 0) return;
-  if (port->synth != nullptr) {
-    synthPlay(*port->synth, message.bytes, message.length);
-  } else if (port->jack != nullptr) {
-    jackOutputSend(*port->jack, message.bytes, message.length);
-  } else if (port->alsa != nullptr) {
-    try {
-      port->alsa->sendMessage(message.bytes, message.length);
-    } catch (const RtMidiError&) {
-      // A send's result is not reported; the message is lost.
-    }
-  }
+  port->driver->send(port->port, message);
 }
 
 void midiOutClose(MidiHandle handle) {
@@ -206,12 +194,7 @@ void midiOutClose(MidiHandle handle) {
   if (port == nullptr) return;
   auto& ports = openPorts();
   ports.erase(std::find(ports.begin(), ports.end(), port));
-  synthClose(port->synth);
-  jackOutputClose(port->jack);
-  try {
-    if (port->alsa != nullptr) port->alsa->closePort();
-  } catch (const RtMidiError&) {
-  }
+  port->driver->close(port->port);
   delete port;
 }
 

@@ -1,8 +1,8 @@
 // The built-in synthesizer. Its audio goes to the first output that works: PipeWire, then
-// PulseAudio, then ALSA, then JACK when a JACK server runs. Two variables from midi_ports.cpp's
-// list steer it (tests use them): PLINKETT_SYNTH_AUDIO_DRIVER names the one FluidSynth audio
-// driver to use, and PLINKETT_SYNTH_FILE writes the sound into that file instead (a WAV file
-// when the name ends in .wav).
+// PulseAudio, then ALSA, then JACK when a JACK server runs; PLINKETT_SYNTH_AUDIO_DRIVER names
+// the one FluidSynth audio driver to use instead (a player's setting, in the manual page). The
+// test build alone can write the sound into a file (PLINKETT_SYNTH_FILE, a WAV file when the
+// name ends in .wav): tests have no sound card.
 //
 // The open returns before the soundfont is read: a thread of its own loads it, so that the
 // window never waits for a 6 to 150 MB file, and FluidSynth reads only the samples of the
@@ -13,7 +13,6 @@
 
 #include <unistd.h>
 
-#include <cstdio>
 #include <cstdlib>
 #include <mutex>
 #include <string>
@@ -24,7 +23,9 @@
 
 #include "backends/linux_midi/fluidsynth_library.h"
 #include "backends/linux_midi/jack_output.h"
+#include "backends/linux_midi/midi_names.h"
 #include "backends/linux_midi/midi_probe.h"
+#include "backends/linux_midi/midi_trouble.h"
 #include "backends/linux_midi/soundfont_file.h"
 
 // A channel message that came before the soundfont was loaded.
@@ -66,13 +67,23 @@ constexpr const char* kSoundFontPaths[] = {
 
 constexpr const char* kAudioDrivers[] = {"pipewire", "pulseaudio", "alsa", "jack"};
 
+// The file the test build writes the sound into instead of playing it, or nullptr; the program a
+// player gets (built without the tests) never looks.
+const char* testSoundFile() {
+#ifdef PLINKETT_TEST_HOOKS
+  const char* file = std::getenv("PLINKETT_SYNTH_FILE");
+  if (file != nullptr && *file != '\0') return file;
+#endif
+  return nullptr;
+}
+
 fluid_audio_driver_t* startDriver(BuiltinSynth& s, const char* name) {
   if (s.fluid->fluid_settings_setstr(s.settings, "audio.driver", name) != FLUID_OK) return nullptr;
   return s.fluid->new_fluid_audio_driver(s.settings, s.synth);
 }
 
 void setUpAudio(BuiltinSynth& s) {
-  if (const char* file = std::getenv("PLINKETT_SYNTH_FILE"); file != nullptr && *file != '\0') {
+  if (const char* file = testSoundFile()) {
     s.fluid->fluid_settings_setstr(s.settings, "audio.file.name", file);
     s.driver = startDriver(s, "file");
     return;
@@ -90,12 +101,6 @@ void setUpAudio(BuiltinSynth& s) {
   }
 }
 
-// The one line a user gets when the box says "Cannot open MIDI device" for the synthesizer;
-// the guide's troubleshooting section says what to do about each.
-void reportWhy(const std::string& reason) {
-  std::fprintf(stderr, "plinkett: the built-in synthesizer cannot open: %s\n", reason.c_str());
-}
-
 std::string soundFontPlaces() {
   std::string places;
   for (const char* path : kSoundFontPaths) places += (places.empty() ? "" : ", ") + std::string(path);
@@ -103,9 +108,7 @@ std::string soundFontPlaces() {
 }
 
 std::string audioFailure() {
-  if (const char* file = std::getenv("PLINKETT_SYNTH_FILE"); file != nullptr && *file != '\0') {
-    return std::string("cannot write its sound to ") + file;
-  }
+  if (const char* file = testSoundFile()) return std::string("cannot write its sound to ") + file;
   if (const char* forced = std::getenv("PLINKETT_SYNTH_AUDIO_DRIVER"); forced != nullptr && *forced != '\0') {
     return std::string("no audio output: the audio driver \"") + forced + "\" did not start";
   }
@@ -139,11 +142,7 @@ void playNow(BuiltinSynth& s, const uint8_t* bytes, std::size_t length) {
 void loadSoundFont(BuiltinSynth* s) {
   const bool loaded = readSoundFontLayout(*s->font) &&
                       s->fluid->fluid_synth_sfload(s->synth, heldSoundFontName(*s->font), 1) != FLUID_FAILED;
-  if (!loaded) {
-    std::fprintf(stderr,
-                 "plinkett: the built-in synthesizer stays silent: the soundfont %s cannot be "
-                 "loaded\n", s->soundFont);
-  }
+  if (!loaded) reportMidiTrouble(kSynthName, "silent", std::string("the soundfont ") + s->soundFont + " cannot be loaded");
   const std::lock_guard<std::mutex> guard(s->lock);
   if (loaded) {
     for (const HeldMessage& message : s->held) playNow(*s, message.bytes, message.length);
@@ -171,21 +170,21 @@ const char* findSoundFont() {
   return nullptr;
 }
 
-BuiltinSynth* synthOpen() {
+BuiltinSynth* synthOpen(std::string& why) {
   const char* soundFont = findSoundFont();
   if (soundFont == nullptr) {
-    reportWhy("no General MIDI soundfont (looked for " + soundFontPlaces() + ")");
+    why = "no General MIDI soundfont (looked for " + soundFontPlaces() + ")";
     return nullptr;
   }
   HeldSoundFont* font = holdSoundFont(soundFont);
   if (font == nullptr) {
-    reportWhy(std::string("the soundfont ") + soundFont + " cannot be loaded");
+    why = std::string("the soundfont ") + soundFont + " cannot be loaded";
     return nullptr;
   }
-  std::string why;
-  const FluidSynthLibrary* fluid = loadFluidSynth(why);
+  std::string library;
+  const FluidSynthLibrary* fluid = loadFluidSynth(library);
   if (fluid == nullptr) {
-    reportWhy("FluidSynth cannot be loaded (" + why + ")");
+    why = "FluidSynth cannot be loaded (" + library + ")";
     releaseSoundFont(font);
     return nullptr;
   }
@@ -195,7 +194,7 @@ BuiltinSynth* synthOpen() {
   s->font = font;
   s->settings = fluid->new_fluid_settings();
   if (s->settings == nullptr) {
-    reportWhy("out of memory");
+    why = "out of memory";
     releaseSoundFont(font);
     delete s;
     return nullptr;
@@ -210,7 +209,7 @@ BuiltinSynth* synthOpen() {
   s->synth = fluid->new_fluid_synth(s->settings);
   fluid_sfloader_t* loader = s->synth != nullptr ? fluid->new_fluid_defsfloader(s->settings) : nullptr;
   if (loader == nullptr) {
-    reportWhy("FluidSynth cannot make a synthesizer");
+    why = "FluidSynth cannot make a synthesizer";
     synthClose(s);
     return nullptr;
   }
@@ -222,7 +221,7 @@ BuiltinSynth* synthOpen() {
   // output plays silence.
   setUpAudio(*s);
   if (s->driver == nullptr) {
-    reportWhy(audioFailure());
+    why = audioFailure();
     synthClose(s);
     return nullptr;
   }

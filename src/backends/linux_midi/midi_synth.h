@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 struct BuiltinSynth;
 
@@ -12,9 +13,11 @@ struct BuiltinSynth;
 const char* findSoundFont();
 
 // Starts audio output and the soundfont's load, which ends later on a thread of its own; nullptr
-// when the library, a soundfont that looks whole or an audio output cannot be had. Messages
-// played before the load ends are held and played, in order, when it does.
-BuiltinSynth* synthOpen();
+// when the library, a soundfont that looks whole or an audio output cannot be had, and why then
+// says which (the guide's troubleshooting section says what to do about each). Messages played
+// before the load ends are held and played, in order, when it does; a soundfont that fails to
+// load then leaves the synthesizer silent, which standard error says.
+BuiltinSynth* synthOpen(std::string& why);
 // Plays one decoded channel message; other messages are ignored.
 void synthPlay(BuiltinSynth& synth, const uint8_t* bytes, std::size_t length);
 // Silent at once; what FluidSynth has still to do (a load under way, letting go of the

@@ -8,11 +8,13 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "backends/linux_midi/midi_names.h"
+#include "backends/linux_midi/midi_trouble.h"
 
 namespace {
 
@@ -104,10 +106,9 @@ bool hasSoundFontLayout(HeldSoundFont& font) {
 // Once for the file: what the player hears (or does not) and why.
 void reportUnreadable(HeldSoundFont& font) {
   if (font.reported.exchange(true)) return;
-  std::fprintf(stderr,
-               "plinkett: the built-in synthesizer cannot read the soundfont %s any more (it was "
-               "changed while in use): the instruments it had not read yet stay silent\n",
-               font.path.c_str());
+  reportMidiTrouble(kSynthName, "silent in part",
+                    "cannot read the soundfont " + font.path +
+                        " any more (it was changed while in use): the instruments it had not read yet stay silent");
 }
 
 const KeptBytes* keptAtOrAfter(const HeldSoundFont& font, uint64_t at) {

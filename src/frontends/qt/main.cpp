@@ -23,6 +23,15 @@ constexpr const char* kUsage =
     "      --version  show the version and exit\n"
     "\n"
     "The options of Qt programs (such as -platform) are understood too.\n"
+    "\n"
+    "Environment:\n"
+    "  PLINKETT_MIDI_APIS=LIST        the MIDI systems offered: alsa, jack, alsa,jack (the\n"
+    "                                 default) or none\n"
+    "  PLINKETT_NO_BUILTIN_SYNTH=1    no built-in synthesizer, and no default route to it\n"
+    "  PLINKETT_SYNTH_AUDIO_DRIVER=D  the built-in synthesizer's one audio output (pipewire,\n"
+    "                                 pulseaudio, alsa, jack, ...)\n"
+    "Why a device does not open is said on standard error.\n"
+    "\n"
     "Settings: $XDG_CONFIG_HOME/plinkett/PLINKETT.SET, else ~/.config/plinkett/PLINKETT.SET.\n"
     "The user's guide: Help > Index, or share/plinkett/guide/index.html under the install prefix.\n";
 

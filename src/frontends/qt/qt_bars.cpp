@@ -10,7 +10,7 @@ namespace {
 
 QScrollBar* barOf(plat::Bar bar) { return frontEnd().bars[static_cast<int>(bar)]; }
 
-void report(plat::Bar bar, int32_t request, int position) {
+void report(plat::Bar bar, ScrollRequest request, int position) {
   auto pos = static_cast<uint16_t>(position);
   if (bar == plat::Bar::Modulation) {
     onModulationScroll(request, pos);
@@ -23,12 +23,12 @@ void report(plat::Bar bar, int32_t request, int position) {
 // what the core sets.
 void onAction(plat::Bar bar, int action) {
   QScrollBar* b = barOf(bar);
-  int32_t request = -1;
+  ScrollRequest request = ScrollRequest::Other;
   switch (action) {
-    case QAbstractSlider::SliderSingleStepSub: request = kLineUp; break;
-    case QAbstractSlider::SliderSingleStepAdd: request = kLineDown; break;
-    case QAbstractSlider::SliderPageStepSub: request = kPageUp; break;
-    case QAbstractSlider::SliderPageStepAdd: request = kPageDown; break;
+    case QAbstractSlider::SliderSingleStepSub: request = ScrollRequest::LineUp; break;
+    case QAbstractSlider::SliderSingleStepAdd: request = ScrollRequest::LineDown; break;
+    case QAbstractSlider::SliderPageStepSub: request = ScrollRequest::PageUp; break;
+    case QAbstractSlider::SliderPageStepAdd: request = ScrollRequest::PageDown; break;
     default: return;  // dragging is reported by sliderMoved and sliderReleased
   }
   b->setSliderPosition(frontEnd().barPositions[static_cast<int>(bar)]);
@@ -47,8 +47,8 @@ void barCreate(Bar bar, bool vertical) {
   b->setTracking(true);
   frontEnd().bars[static_cast<int>(bar)] = b;
   QObject::connect(b, &QAbstractSlider::actionTriggered, [bar](int action) { onAction(bar, action); });
-  QObject::connect(b, &QAbstractSlider::sliderMoved, [bar](int position) { report(bar, kThumbTrack, position); });
-  QObject::connect(b, &QAbstractSlider::sliderReleased, [bar, b] { report(bar, kThumbPosition, b->sliderPosition()); });
+  QObject::connect(b, &QAbstractSlider::sliderMoved, [bar](int position) { report(bar, ScrollRequest::ThumbTrack, position); });
+  QObject::connect(b, &QAbstractSlider::sliderReleased, [bar, b] { report(bar, ScrollRequest::ThumbPosition, b->sliderPosition()); });
   b->show();
 }
 

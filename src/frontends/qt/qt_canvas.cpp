@@ -16,11 +16,6 @@ Modifiers modifiersOf(Qt::KeyboardModifiers m) {
   return Modifiers{(m & Qt::ShiftModifier) != 0, (m & Qt::ControlModifier) != 0};
 }
 
-// Client pixels packed as a window system packs them: x low, y high, 16 bits each.
-uint32_t packPosition(const QPoint& p) {
-  return (static_cast<uint32_t>(static_cast<uint16_t>(p.y())) << 16) | static_cast<uint16_t>(p.x());
-}
-
 }  // namespace
 
 KeyboardCanvas::KeyboardCanvas(QWidget* parent) : QWidget(parent) {
@@ -107,7 +102,8 @@ void KeyboardCanvas::handleButton(QMouseEvent* event, bool release) {
     return;
   }
   event->accept();
-  handleMouseButton(release, packPosition(event->position().toPoint()), modifiersOf(event->modifiers()));
+  const QPoint p = event->position().toPoint();
+  handleMouseButton(release, p.x(), p.y(), modifiersOf(event->modifiers()));
 }
 
 void KeyboardCanvas::mousePressEvent(QMouseEvent* event) { handleButton(event, false); }

@@ -6,11 +6,10 @@
 namespace {
 
 constexpr uint32_t kX11KeycodeOffset = 8;
-constexpr uint8_t kNoSlotScanCode = 0xFF;
 
 // Evdev codes 1-83 and 86-88 are the scan codes a PC keyboard reports for the same keys. The
 // keys below have codes of their own; a PC keyboard reports them with the scan code written here
-// (for an extended key, the byte after its E0 prefix, which is all that bits 16-23 carry).
+// (for an extended key, the byte after its E0 prefix).
 struct EvdevScan {
   uint16_t evdev;  // linux/input-event-codes.h
   uint8_t scan;
@@ -66,7 +65,7 @@ constexpr EvdevScan kEvdevScanCodes[] = {
 // letter keys' codes behind an E0, and Mute would play the D key's note.
 constexpr std::array<uint8_t, 256> scanCodesByEvdev() {
   std::array<uint8_t, 256> table{};
-  for (uint8_t& scan : table) scan = kNoSlotScanCode;
+  for (uint8_t& scan : table) scan = kNoScanCode;
   for (uint32_t code = 1; code <= 88; ++code) {
     if (code != 84 && code != 85) table[code] = static_cast<uint8_t>(code);
   }
@@ -93,20 +92,20 @@ int32_t virtualKeyOf(const QKeyEvent& event) {
 
 }  // namespace
 
-uint32_t scanCodeFromNative(uint32_t nativeScanCode) {
-  if (nativeScanCode < kX11KeycodeOffset) return kNoSlotScanCode;
+uint8_t scanCodeFromNative(uint32_t nativeScanCode) {
+  if (nativeScanCode < kX11KeycodeOffset) return kNoScanCode;
   const uint32_t evdev = nativeScanCode - kX11KeycodeOffset;
-  return evdev < kScanCodeByEvdev.size() ? kScanCodeByEvdev[evdev] : kNoSlotScanCode;
+  return evdev < kScanCodeByEvdev.size() ? kScanCodeByEvdev[evdev] : kNoScanCode;
 }
 
 TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release, bool alreadyDown) {
-  KeyMessage message{release, virtualKeyOf(event), 0, Modifiers{}};
+  KeyMessage message{release, virtualKeyOf(event), kNoScanCode, false, Modifiers{}};
   // A press with Alt held is the menu's access letter; a release is always the key's own, or the
   // note it started would sound on once Alt is let go.
   if (!release && (event.modifiers() & Qt::AltModifier) != 0) return TranslatedKey{KeyRouting::System, message};
   if (release && event.isAutoRepeat()) return TranslatedKey{KeyRouting::Ignore, message};
-  message.param = scanCodeFromNative(event.nativeScanCode()) << 16;
-  if (!release && (event.isAutoRepeat() || alreadyDown)) message.param |= kAutoRepeatBit;
+  message.scanCode = scanCodeFromNative(event.nativeScanCode());
+  message.autoRepeat = !release && (event.isAutoRepeat() || alreadyDown);
   message.modifiers.shift = (event.modifiers() & Qt::ShiftModifier) != 0;
   message.modifiers.ctrl = (event.modifiers() & Qt::ControlModifier) != 0;
   return TranslatedKey{KeyRouting::ToCore, message};

@@ -21,8 +21,8 @@ struct TranslatedKey {
 // X11 and Wayland keycodes are evdev codes + 8. Evdev codes equal PC scan codes for the basic
 // keys; the others (keypad divide and Enter, right Ctrl and Alt, the arrows, Home ... Delete and
 // more) are translated to the scan codes a PC keyboard reports for them. A key a PC keyboard has
-// no code for gets 0xFF, which no layout slot has.
-uint32_t scanCodeFromNative(uint32_t nativeScanCode);
+// no code for gets kNoScanCode.
+uint8_t scanCodeFromNative(uint32_t nativeScanCode);
 // alreadyDown: the key's last press has had no release yet, so this press is a repeat whatever
 // the toolkit says (X sends a held key's repeats as presses alone when asked to).
 TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release, bool alreadyDown);

@@ -19,18 +19,16 @@ EMSCRIPTEN_KEEPALIVE int32_t webStart() { return startMainWindow() ? 1 : 0; }
 // The page is going away (closed, reloaded, navigated from): the shutdown sequence.
 EMSCRIPTEN_KEEPALIVE void webEnd() { plat::windowDestroy(); }
 
-// scan: the scan code a PC keyboard reports for the key (the byte after E0 for an extended key).
+// scan: the scan code a PC keyboard reports for the key (the byte after E0 for an extended key),
+// or kNoScanCode.
 EMSCRIPTEN_KEEPALIVE void webKey(int32_t release, int32_t virtualKey, int32_t scan, int32_t repeat, int32_t shift,
                                  int32_t ctrl) {
-  uint32_t param = keyParamForScanCode(scan);
-  if (repeat != 0) param |= kAutoRepeatBit;
-  handleKeyMessage(KeyMessage{release != 0, virtualKey, param, modifiers(shift, ctrl)});
+  handleKeyMessage(KeyMessage{release != 0, virtualKey, static_cast<uint8_t>(scan), repeat != 0, modifiers(shift, ctrl)});
 }
 
-// x and y in the client area's pixels, as 16-bit halves (a release may lie outside it).
+// x and y in the client area's pixels (a release may lie outside it).
 EMSCRIPTEN_KEEPALIVE void webMouse(int32_t release, int32_t x, int32_t y, int32_t shift, int32_t ctrl) {
-  const uint32_t position = (static_cast<uint32_t>(x) & 0xFFFFu) | ((static_cast<uint32_t>(y) & 0xFFFFu) << 16);
-  handleMouseButton(release != 0, position, modifiers(shift, ctrl));
+  handleMouseButton(release != 0, x, y, modifiers(shift, ctrl));
 }
 
 EMSCRIPTEN_KEEPALIVE void webSize(int32_t width, int32_t height) {
@@ -46,13 +44,16 @@ EMSCRIPTEN_KEEPALIVE void webFocusLost() { onFocusLost(); }
 EMSCRIPTEN_KEEPALIVE void webMenuTakesKeyboard() { onMenuTakesKeyboard(); }
 EMSCRIPTEN_KEEPALIVE void webCaptureLost() { onMouseCaptureLost(); }
 
-// bar: 0 velocity, 1 modulation, 2 pitch bend; request as a scroll bar reports it.
+// bar: 0 velocity, 1 modulation, 2 pitch bend; request: ScrollRequest's number, as the page's
+// bars report it (anything beyond it counts as Other).
 EMSCRIPTEN_KEEPALIVE void webScroll(int32_t bar, int32_t request, int32_t position) {
+  const auto last = static_cast<int32_t>(ScrollRequest::Other);
+  const auto what = static_cast<ScrollRequest>(request >= 0 && request < last ? request : last);
   const auto pos = static_cast<uint16_t>(position);
   if (bar == static_cast<int32_t>(plat::Bar::Modulation)) {
-    onModulationScroll(request, pos);
+    onModulationScroll(what, pos);
   } else {
-    onVerticalScroll(static_cast<plat::Bar>(bar), request, pos);
+    onVerticalScroll(static_cast<plat::Bar>(bar), what, pos);
   }
 }
 

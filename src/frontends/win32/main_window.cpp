@@ -1,8 +1,9 @@
 // The main window: its class, its creation and the start, the message loop, and mainWindowProc,
 // which hands every message of its routing table to one entry point of the core.
 #include "frontends/win32/win32_front_end.h"
-// after windows.h, which it builds on
+// after windows.h, which they build on
 #include <imm.h>
+#include <windowsx.h>
 
 namespace {
 
@@ -18,8 +19,26 @@ Modifiers mouseModifiers(WPARAM wParam) {
   return Modifiers{(wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0};
 }
 
+// A key message's lParam: the scan code in bits 16-23, the key's previous state in bit 30 (set on
+// every press after the first while a key is held, that is on an auto-repeat).
 KeyMessage keyMessage(bool release, WPARAM wParam, LPARAM lParam) {
-  return KeyMessage{release, static_cast<int32_t>(wParam), static_cast<uint32_t>(lParam), keyModifiers()};
+  const auto bits = static_cast<uint32_t>(lParam);
+  const auto scanCode = static_cast<uint8_t>((bits >> 16) & 0xFFu);
+  const bool autoRepeat = !release && (bits & (1u << 30)) != 0;
+  return KeyMessage{release, static_cast<int32_t>(wParam), scanCode, autoRepeat, keyModifiers()};
+}
+
+// A scroll message's request, in the low word of wParam.
+ScrollRequest scrollRequestOf(WPARAM wParam) {
+  switch (LOWORD(wParam)) {
+    case SB_LINEUP: return ScrollRequest::LineUp;
+    case SB_LINEDOWN: return ScrollRequest::LineDown;
+    case SB_PAGEUP: return ScrollRequest::PageUp;
+    case SB_PAGEDOWN: return ScrollRequest::PageDown;
+    case SB_THUMBPOSITION: return ScrollRequest::ThumbPosition;
+    case SB_THUMBTRACK: return ScrollRequest::ThumbTrack;
+    default: return ScrollRequest::Other;
+  }
 }
 
 // The bars take the keyboard focus when clicked (they are tab stops): the focus moving to one of
@@ -138,16 +157,16 @@ LRESULT CALLBACK mainWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM
       break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-      handleMouseButton(message == WM_LBUTTONUP, static_cast<uint32_t>(lParam), mouseModifiers(wParam));
+      handleMouseButton(message == WM_LBUTTONUP, GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam), mouseModifiers(wParam));
       return 0;
     case WM_COMMAND:
       dispatchCommand(static_cast<int32_t>(static_cast<uint32_t>(wParam)));
       return 0;
     case WM_HSCROLL:
-      onModulationScroll(LOWORD(wParam), HIWORD(wParam));
+      onModulationScroll(scrollRequestOf(wParam), HIWORD(wParam));
       return 0;
     case WM_VSCROLL:
-      onVerticalScroll(verticalBarOf(lParam), LOWORD(wParam), HIWORD(wParam));
+      onVerticalScroll(verticalBarOf(lParam), scrollRequestOf(wParam), HIWORD(wParam));
       return 0;
     case WM_TIMER:
       return 0;

@@ -35,7 +35,8 @@ const virtualKeys = {
   NumpadAdd: 107, NumpadSubtract: 109,
 };
 
-// A key without a scan code of its own (a media key, an unknown code) reaches no note slot.
+// A key without a scan code of its own (a media key, an unknown code) reaches no note slot: the
+// line's kNoScanCode (events.h).
 const kNoScanCode = 0xff;
 
 // The key message of one keydown or keyup, or null for an event that is not the keyboard's:

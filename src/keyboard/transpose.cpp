@@ -1,31 +1,10 @@
-#include "app/transpose_commands.h"
+#include "keyboard/transpose.h"
 
-#include <iterator>
-
-#include "app/app_state.h"
-#include "app/commands.h"
+#include "base/app_state.h"
 #include "keyboard/key_layouts.h"
 #include "platform/platform.h"
 
 namespace {
-
-// The five Transpose items. Item 113 + k stands for k steps of the layout's octave step (1 octave
-// in Piano and Accordion, 4 in Chromatic); Chromatic offers only the middle three.
-struct TransposeItem {
-  int32_t id;
-  const char* text;            // Piano and Accordion
-  const char* chromaticText;
-  bool offeredInChromatic;     // false: greyed there, and choosing it changes nothing
-};
-
-constexpr TransposeItem kTransposeItems[] = {
-    {cmd::kTransposeDown2, "2 Down",       "Not available", false},
-    {cmd::kTransposeDown1, "1 Down",       "4 Down",        true},
-    {cmd::kNoTranspose,    "No Transpose", "No Transpose",  true},
-    {cmd::kTransposeUp1,   "1 Up",         "4 Up",          true},
-    {cmd::kTransposeUp2,   "2 Up",         "Not available", false},
-};
-static_assert(std::size(kTransposeItems) == cmd::kTransposeUp2 - cmd::kTransposeDown2 + 1);
 
 const TransposeItem* findItem(int32_t id) {
   for (const TransposeItem& t : kTransposeItems) {
@@ -53,7 +32,6 @@ void setTranspose(int32_t commandId) {
   if (offered(*item, layout)) app.settings.transpose = transpositionOf(*item, layout);
   // Checked even when not offered: a command that arrives for a greyed item still moves the mark.
   plat::menuCheck(commandId, true);
-  plat::invalidateClient();
 }
 
 void relabelTransposeItems(int32_t layoutId) {

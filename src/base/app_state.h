@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "midi/short_message.h"
+#include "base/short_message.h"
 #include "platform/platform.h"
 
 // The window's rectangle on a first start (outer, screen pixels): the settings file's default,
@@ -87,6 +87,12 @@ struct KeyFonts {
   plat::Font big = 0;     // labels at zoom 3.0
 };
 
+// The texts on the black keys, as shown now: sharps, or flats (Db Eb Gb Ab Bb). Every black slot of
+// every layout points at one of these five, so relabelling them relabels all three layouts at once.
+struct KeyLabels {
+  char black[5][3] = {"C#", "D#", "F#", "G#", "A#"};  // C#, D#, F#, G#, A# and their flats
+};
+
 struct BarsState {
   int32_t modulation = 0;   // modulation wheel 0..127; not stored
   int32_t created = 0;      // 1 once the three bars exist
@@ -99,10 +105,11 @@ struct AppState {
   InputState input;
   KeyGeometry geometry;
   KeyFonts fonts;
+  KeyLabels labels;
   BarsState bars;
 };
 
 extern AppState app;
 
-// Back to the state of a fresh process, black-key labels included (tests start from here).
+// Back to the state of a fresh process (tests start from here).
 void resetAppState();

@@ -6,6 +6,9 @@
 
 constexpr int32_t kMidiChannels = 16;  // channels 0..15, shown as "1".."16"
 constexpr int32_t kMidiNotes = 128;    // note numbers 0..127
+constexpr int32_t kDataMax = 127;      // the largest value of a data byte
+// Every receiver takes a note-on of velocity 0 for a note-off.
+constexpr int32_t kLowestNoteOnVelocity = 1;
 
 namespace midi_status {
 constexpr int32_t kNoteOff = 0x80;

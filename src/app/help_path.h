@@ -1,10 +1,7 @@
-// The paths the program builds from the executable's: the help file and the settings file.
+// The help file's path, built from the executable's.
 #pragma once
 
 #include <cstddef>
-
-// '\\' and ':' end a directory on Windows; '/' as well, so a Linux path is cut the same way.
-constexpr bool isPathSeparator(char c) { return c == '\\' || c == ':' || c == '/'; }
 
 // Fills helpPath: the executable's directory followed by the help file name, or "?" when that
 // would not fit in 128 bytes. size must leave room for a cut 127-character path, "?" and the

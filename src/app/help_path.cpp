@@ -1,8 +1,9 @@
-#include "app/paths.h"
+#include "app/help_path.h"
 
 #include <cstring>
 
-#include "app/app_texts.h"
+#include "base/paths.h"
+#include "base/texts.h"
 #include "platform/platform.h"
 
 namespace {
@@ -17,13 +18,11 @@ void buildHelpPath(char* helpPath, std::size_t size) {
     return;
   }
   std::size_t n = plat::executablePath(helpPath, kHelpReadLimit);
-  // Backwards from the terminator; index 0 is never looked at.
-  for (std::size_t k = n; k >= 1; --k) {
-    if (isPathSeparator(helpPath[k])) {
-      helpPath[k + 1] = '\0';
-      n = k + 1;
-      break;
-    }
+  // The directory with its separator; index 0 is never looked at, and a path with no separator
+  // after it stays whole.
+  if (const std::size_t kept = directoryPartLength({helpPath, n}, 1); kept != 0) {
+    helpPath[kept] = '\0';
+    n = kept;
   }
   const std::size_t nameLength = std::strlen(text::kHelpFileName);
   if (n + nameLength + 1 <= kHelpReadLimit) {

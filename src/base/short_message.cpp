@@ -1,4 +1,4 @@
-#include "midi/short_message.h"
+#include "base/short_message.h"
 
 #include <algorithm>
 
@@ -7,5 +7,5 @@ uint32_t packShortMessage(int32_t status, int32_t channel, int32_t data1, int32_
   // where every word is made, means no other place has to trust them.
   auto byte = [](int32_t v, int32_t hi) { return static_cast<uint32_t>(std::clamp(v, 0, hi)); };
   uint32_t statusByte = (static_cast<uint32_t>(status) & 0xF0u) | 0x80u;
-  return (statusByte | byte(channel, 15)) | (byte(data1, 127) << 8) | (byte(data2, 127) << 16);
+  return (statusByte | byte(channel, kMidiChannels - 1)) | (byte(data1, kDataMax) << 8) | (byte(data2, kDataMax) << 16);
 }

@@ -1,0 +1,215 @@
+"""One launch of one program and its figures:
+
+  launch -> window mapped   fork/exec to the X server's MapNotify for its main window (the first
+                            top-level one neither override-redirect nor transient), both on
+                            CLOCK_MONOTONIC; the watcher blocks on the X connection. Measured at
+                            every launch, including launch-only turns.
+  memory                    RssAnon + RssFile of the program and its children, 3 s after the map
+                            (JACK's shared memory is RssShmem and is left out)
+  idle CPU                  utime + stime of the program and its children over the next 10 s
+                            (JACK wakes each client 750 times a second at 64 frames)
+  key -> MIDI               XTEST key press to the note-on at a JACK MIDI input, on JACK's clock
+  key -> sound              XTEST key press to the first sample above the level at a JACK audio
+                            input, for programs with a synthesizer playing through JACK
+"""
+
+import os
+import subprocess
+import time
+
+from hub import Failure
+from machine import CLK_TCK, cpu_ticks, machine_ticks, others_pct, status_kb, tree
+from servers import Servers
+
+
+def mono_ns():
+    return time.clock_gettime_ns(time.CLOCK_MONOTONIC)
+
+
+def pair(keys, events):
+    """Each key time with the first event at or after it and before the next key: ms each."""
+    out, j = [], 0
+    for i, t in enumerate(keys):
+        nxt = keys[i + 1] if i + 1 < len(keys) else float("inf")
+        while j < len(events) and events[j][0] < t:
+            j += 1
+        if j < len(events) and events[j][0] < nxt:
+            out.append((events[j][0] - t) / 1e6)
+            j += 1
+    return out
+
+
+def notes_heard(lines):
+    """From the probe's lines: (note-ons, note-offs, xruns), each note as (time, offset)."""
+    ons, offs, xruns = [], [], 0
+    for line in lines:
+        f = line.split()
+        xruns += f[0] == "XRUN"
+        if f[0] != "MIDI" or len(f) < 6 or len(f[5]) < 6:
+            continue
+        status, velocity = int(f[5][0:2], 16) & 0xF0, int(f[5][4:6], 16)
+        if status == 0x90 and velocity > 0:
+            ons.append((int(f[1]), int(f[3])))
+        elif status in (0x80, 0x90):
+            offs.append((int(f[1]), int(f[3])))
+    return ons, offs, xruns
+
+
+class Run(Servers):
+    def __init__(self, args):
+        super().__init__(args)
+        self.launches = 0
+        self.events = []  # one record a launch
+
+    def launch_environment(self, program):
+        self.launches += 1
+        home = os.path.join(self.tmp, f"home-{program.name}-{self.launches}")
+        for d in ("config", "data", "run"):
+            os.makedirs(os.path.join(home, d), mode=0o700)
+        env = dict(self.env)
+        env.update({"HOME": home, "XDG_CONFIG_HOME": os.path.join(home, "config"),
+                    "XDG_DATA_HOME": os.path.join(home, "data"),
+                    "XDG_RUNTIME_DIR": os.path.join(home, "run"), "XDG_CACHE_HOME": self.cache})
+        program.prepare(self, home, env)
+        return env
+
+    def launch(self, program, round_number, presses=0, sound_presses=0, mode="full"):
+        """mode "full": every figure; "quick": launch to map only, then closed; "warmup": the
+        same, not recorded."""
+        env = self.launch_environment(program)
+        record = {"program": program.name, "round": round_number, "mode": mode}
+        log_path = os.path.join(self.tmp, f"{program.name}-{self.launches}.log")
+        if mode == "full" and self.args.calm > 0:
+            record["calm_wait_s"], record["others_at_launch_pct"] = self.calm()
+        watch_mark, probe_mark = len(self.watch_out.lines), len(self.probe_out.lines)
+        with open(log_path, "wb") as log:
+            launched = mono_ns()
+            proc = self.hub.spawn(program.name, program.argv, env, log=log)
+        try:
+            mapped, window = self.wait_for_map(program, launched, watch_mark, record)
+            if mode != "full":
+                self.hub.sleep(1.0)  # let it finish starting before it is asked to close
+            else:
+                self.measure_memory(proc, mapped, record)
+                self.measure_idle(program, proc, record)
+                self.play(program, window, probe_mark, presses, sound_presses, record)
+            self.close(proc, window, record)
+        except Failure as failure:
+            record["failure"] = str(failure)
+        finally:
+            self.hub.forget(proc)
+            with open(log_path, errors="replace") as f:
+                record["log_tail"] = f.read()[-1500:]
+        return record
+
+    def wait_for_map(self, program, launched, watch_mark, record):
+        """The main window: the first top-level window mapped since the launch that is neither
+        override-redirect (menus, tooltips) nor transient for another (dialogs, splash screens).
+        Windows mapped before it are recorded too. Returns (when, window id)."""
+        _, line = self.hub.wait(
+            self.watch_out,
+            lambda l: l.startswith("MAP ") and l.split()[3:5] == ["0", "0"] and int(l.split()[1]) >= launched,
+            30, f"{program.name}: its main window being mapped", watch_mark)
+        fields = line.split(" ", 6)
+        mapped, window = int(fields[1]), fields[2]
+        record["window"] = fields[6]
+        record["map_ms"] = (mapped - launched) / 1e6
+        record["maps"] = [((int(l.split()[1]) - launched) / 1e6, l.split(" ", 6)[6])
+                          for l in self.watch_out.lines[watch_mark:]
+                          if l.startswith("MAP ") and int(l.split()[1]) >= launched]
+        return mapped, window
+
+    def measure_memory(self, proc, mapped, record):
+        """Memory 3 s after the map."""
+        self.hub.sleep(max(0.0, (mapped + 3_000_000_000 - mono_ns()) / 1e9))
+        pids = tree(proc.pid)
+        record["processes"] = len(pids)
+        anon = sum(status_kb(p, "RssAnon") for p in pids)
+        file_ = sum(status_kb(p, "RssFile") for p in pids)
+        record["rss_kb"] = {"anon": anon, "file": file_, "shmem": sum(status_kb(p, "RssShmem") for p in pids)}
+        record["rss_mb"] = (anon + file_) / 1024.0
+
+    def measure_idle(self, program, proc, record):
+        """CPU over the idle window after the memory, and the machine's other work meanwhile."""
+        cpu0 = sum(cpu_ticks(p) for p in tree(proc.pid))
+        own0, machine0 = self.own_ticks(), machine_ticks()
+        xrun_mark = len(self.probe_out.lines)
+        self.hub.sleep(self.args.idle)
+        cpu1 = sum(cpu_ticks(p) for p in tree(proc.pid))
+        record["idle_cpu_ms"] = (cpu1 - cpu0) * 1000.0 / CLK_TCK
+        record["others_cpu_pct"] = others_pct(self.own_ticks(), machine_ticks(), own0, machine0)
+        record["idle_xruns"] = sum(1 for l in self.probe_out.lines[xrun_mark:] if l.startswith("XRUN"))
+        if proc.poll() is not None:
+            raise Failure(f"{program.name} ended with status {proc.returncode}")
+
+    def play(self, program, window, probe_mark, presses, sound_presses, record):
+        self.keys.ask(f"focus {window}", "OK")
+        self.hub.sleep(0.3)
+        if program.midi and presses:
+            record["midi"] = self.key_to_midi(program, probe_mark, presses)
+        if program.sound and sound_presses:
+            started = time.monotonic()
+            record["sound"] = self.key_to_sound(program, sound_presses)
+            record["sound"]["seconds"] = time.monotonic() - started
+
+    def close(self, proc, window, record):
+        """As a window manager's close box would; the launch stops it if that fails."""
+        self.keys.ask(f"close {window}", "OK")
+        try:
+            proc.wait(timeout=5)
+        except subprocess.TimeoutExpired:
+            record["close"] = "did not end within 5 s of WM_DELETE_WINDOW; stopped"
+
+    def key_to_midi(self, program, probe_mark, presses):
+        a = self.args
+        # The program's MIDI output reaches the probe: connected by the probe, or by the program
+        # itself (Plinkett connects to the device its settings name).
+        if not any(l.startswith(("CONNECTED", "MIDI")) for l in self.probe_out.lines[probe_mark:]):
+            self.hub.wait(self.probe_out, lambda l: l.startswith(("CONNECTED", "MIDI")), 5,
+                          f"{program.name}: a MIDI connection to the probe", probe_mark)
+        mark = len(self.probe_out.lines)
+        start, _ = self.keys.ask(f"burst {a.key} {presses} {a.hold_ms} {a.gap_ms}", "DONE",
+                                 timeout=presses * (a.hold_ms + a.gap_ms) / 1000.0 + 10)
+        self.hub.sleep(0.3)
+        typed = self.keys.out.lines[start:]
+        down = [int(l.split()[2]) + self.jack_minus_raw for l in typed if l.startswith("P ")]
+        up = [int(l.split()[2]) + self.jack_minus_raw for l in typed if l.startswith("R ")]
+        ons, offs, xruns = notes_heard(self.probe_out.lines[mark:])
+        return {"on_ms": pair(down, ons), "off_ms": pair(up, offs), "presses": len(down),
+                "note_ons": len(ons), "note_offs": len(offs), "xruns": xruns,
+                "offsets": sorted({o for _, o in ons})[:20]}
+
+    def loud_since(self):
+        """Index of the SOUND line the probe last reported, if no QUIET has followed it."""
+        lines = self.probe_out.lines
+        for i in range(len(lines) - 1, -1, -1):
+            if lines[i].startswith("QUIET"):
+                return None
+            if lines[i].startswith("SOUND"):
+                return i
+        return None
+
+    def wait_for_silence(self, program, what):
+        loud = self.loud_since()
+        if loud is not None:
+            self.hub.wait(self.probe_out, lambda l: l.startswith("QUIET"), 8, f"{program.name}: {what}", loud)
+
+    def key_to_sound(self, program, count):
+        a = self.args
+        latencies, misses = [], 0
+        for _ in range(count):
+            self.wait_for_silence(program, "silence before the next key")  # each press starts from it
+            self.hub.sleep(0.1)
+            mark = len(self.probe_out.lines)
+            _, line = self.keys.ask(f"down {a.key}", "T")
+            pressed = int(line.split()[1]) + self.jack_minus_raw
+            try:
+                _, heard = self.hub.wait(self.probe_out, lambda l: l.startswith("SOUND"), 3,
+                                         f"{program.name}: sound after a key", mark)
+                latencies.append((int(heard.split()[1]) - pressed) / 1e6)
+            except Failure:
+                misses += 1
+            self.hub.sleep(a.sound_hold_ms / 1000.0)
+            self.keys.ask(f"up {a.key}", "T")
+        self.wait_for_silence(program, "silence after the last key")
+        return {"ms": latencies, "misses": misses}
