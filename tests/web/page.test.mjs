@@ -4,7 +4,7 @@
 import assert from 'node:assert/strict';
 import { mkdirSync } from 'node:fs';
 import { after, before, describe, test } from 'node:test';
-import { PageSession, hex, launchBrowser, servePage } from './page_driver.mjs';
+import { PageSession, launchBrowser, servePage } from './page_driver.mjs';
 
 const pageFolder = process.env.PLINKETT_PAGE ?? 'build/web/page';
 const artifacts = process.env.PLINKETT_ARTIFACTS ?? 'build/web/artifacts';
@@ -60,34 +60,22 @@ async function withSession(options, body) {
   }
 }
 
-const allChannels = (...controllers) =>
-  Array.from({ length: 16 }, (_, c) => controllers.map((n) => `B${c.toString(16).toUpperCase()} ${n} 00`)).flat();
-
-// Keys by physical code, then the words the recording output must have heard, in order.
+// Keys by physical code, then the words the recording output must have heard, in order: the
+// page's own rows. The rows every target shares (Q, Shift, Space, Esc, Enter, the arrows, the
+// keypad, Alt) run on the shared runner (e2e_web.py).
 const keyCases = [
-  ['Q plays G3 and ends it', [['tap', 'KeyQ']], ['90 37 64', '80 37 40']],
   ['a held key is one note-on however long it repeats',
     [['down', 'KeyQ'], ...Array(5).fill(['repeat', 'KeyQ']), ['up', 'KeyQ']], ['90 37 64', '80 37 40']],
-  ['Shift plays an octave up', [['down', 'ShiftLeft'], ['tap', 'KeyQ'], ['up', 'ShiftLeft']], ['90 43 64', '80 43 40']],
   ['Ctrl plays an octave down', [['down', 'ControlLeft'], ['tap', 'KeyQ'], ['up', 'ControlLeft']], ['90 2B 64', '80 2B 40']],
-  ['a key let go with Alt held ends its note',
-    [['down', 'KeyQ'], ['down', 'AltLeft'], ['up', 'KeyQ'], ['up', 'AltLeft']], ['90 37 64', '80 37 40']],
-  ['Space is the sustain pedal', [['tap', 'Space']], ['B0 40 7F', 'B0 40 00']],
-  ['Enter ends the held notes once', [['down', 'KeyQ'], ['tap', 'Enter'], ['tap', 'NumpadEnter'], ['up', 'KeyQ']],
-    ['90 37 64', '80 37 40']],
-  ["Esc resets the sixteen channels, 121 before 123", [['tap', 'Escape']], allChannels('79', '7B')],
-  ['Up transposes an octave up', [['tap', 'ArrowUp'], ['tap', 'KeyQ']], ['90 43 64', '80 43 40']],
+  ['keypad Enter is Enter', [['down', 'KeyQ'], ['tap', 'NumpadEnter'], ['up', 'KeyQ']], ['90 37 64', '80 37 40']],
   ['Up stops at two octaves', [['tap', 'ArrowUp'], ['tap', 'ArrowUp'], ['tap', 'ArrowUp'], ['tap', 'KeyQ']],
     ['90 4F 64', '80 4F 40']],
   ['Down stops at two octaves', [['tap', 'ArrowDown'], ['tap', 'ArrowDown'], ['tap', 'ArrowDown'], ['tap', 'KeyQ']],
     ['90 1F 64', '80 1F 40']],
-  ['keypad plus raises the velocity by 8', [['tap', 'NumpadAdd'], ['tap', 'KeyQ']], ['90 37 6C', '80 37 40']],
   ['keypad plus stops at 127', [...Array(4).fill(['tap', 'NumpadAdd']), ['tap', 'KeyQ']], ['90 37 7F', '80 37 40']],
   ['keypad minus stops at 1', [...Array(13).fill(['tap', 'NumpadSubtract']), ['tap', 'KeyQ']], ['90 37 01', '80 37 40']],
   ['a note held while F10 gives the menu the keyboard ends then, once',
     [['down', 'KeyQ'], ['tap', 'F10'], ['up', 'KeyQ'], ['tap', 'Escape']], ['90 37 64', '80 37 40']],
-  ['a note held while Alt+M opens a menu ends then, once',
-    [['down', 'KeyQ'], ['down', 'AltLeft'], ['tap', 'KeyM'], ['up', 'AltLeft'], ['up', 'KeyQ']], ['90 37 64', '80 37 40']],
 ];
 
 async function play(s, steps) {
@@ -157,37 +145,7 @@ describe('menus', () => {
   }));
 });
 
-// The canvas's pixels, to tell where a key is drawn by what changes when it is pressed.
-const canvasPixels = (s) => s.page.evaluate(() => {
-  const c = document.getElementById('keyboard');
-  return Array.from(c.getContext('2d').getImageData(0, 0, c.width, c.height).data.filter((_, i) => i % 4 === 0));
-});
-const canvasWidth = (s) => s.page.$eval('#keyboard', (c) => c.width);
-
-function changedBox(before, after, width) {
-  let [l, t, r, b] = [Infinity, Infinity, -1, -1];
-  before.forEach((v, i) => {
-    if (v === after[i]) return;
-    const [x, y] = [i % width, Math.floor(i / width)];
-    [l, t, r, b] = [Math.min(l, x), Math.min(t, y), Math.max(r, x), Math.max(b, y)];
-  });
-  return r < 0 ? null : { x: Math.round((l + r) / 2), y: Math.round((t + b) / 2) };
-}
-
 describe('mouse', () => {
-  test('a click on a drawn key plays it, and the release ends it', () => withSession({}, async (s) => {
-    await s.waitWords(1);
-    const released = await canvasPixels(s);
-    await s.down('KeyQ');
-    await s.waitWords(2);
-    const box = changedBox(released, await canvasPixels(s), await canvasWidth(s));
-    await s.up('KeyQ');
-    assert.ok(box, 'Q is drawn pressed');
-    await s.mark();
-    await s.clickClient(box.x, box.y);
-    assert.deepEqual(await s.waitWords(2), ['90 37 64', '80 37 40']);
-  }));
-
   test('the bars: an arrow steps the velocity, the pitch bend follows its thumb and springs back', () => withSession(
     { settings: recordingOutput({ bars: 1 }) }, async (s) => {
       await s.waitWords(1);
@@ -257,13 +215,6 @@ describe('the page around the keyboard', () => {
     assert.equal(bytes.readInt32LE(36), 1, 'the recording output');
     assert.equal(bytes.readInt32LE(44), 2, 'channel 3');
     assert.equal(bytes.readInt32LE(52), 108, 'velocity');
-  }));
-
-  test('leaving the page silences all sixteen channels', () => withSession({}, async (s) => {
-    await s.waitWords(1);
-    await s.down('KeyQ');
-    const words = (await s.leave()).map(hex);
-    assert.deepEqual(words.slice(-16), allChannels('7B'));
   }));
 
   test('a page refused its storage still plays, with the defaults', () => withSession({ storage: false, settings: null }, async (s) => {

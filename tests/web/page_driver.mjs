@@ -24,7 +24,7 @@ const keys = {
   Digit2: ['2', 50], Slash: ['/', 191], Quote: ["'", 222], Space: [' ', 32], Enter: ['Enter', 13],
   NumpadEnter: ['Enter', 13], Escape: ['Escape', 27], ArrowUp: ['ArrowUp', 38], ArrowDown: ['ArrowDown', 40],
   ArrowRight: ['ArrowRight', 39], ArrowLeft: ['ArrowLeft', 37],
-  NumpadAdd: ['+', 107], NumpadSubtract: ['-', 109], ShiftLeft: ['Shift', 16], ControlLeft: ['Control', 17],
+  NumpadAdd: ['+', 107], NumpadSubtract: ['-', 109], NumpadDivide: ['/', 111], ShiftLeft: ['Shift', 16], ControlLeft: ['Control', 17],
   AltLeft: ['Alt', 18], F10: ['F10', 121],
 };
 const modifierBits = { AltLeft: 1, ControlLeft: 2, ShiftLeft: 8 };
