@@ -37,7 +37,12 @@ packages=(
   qt6-wayland weston
   # The package (scripts/package.sh) and the checks of the desktop entry and AppStream data.
   file desktop-file-utils appstream man-db
+  # The page: Emscripten (its system libraries come prebuilt with it), Node for its tools, the
+  # bundler and the browser tests, the Chromium the tests drive.
+  emscripten nodejs chromium
 )
+# npm comes with some builds of nodejs and as a package of its own with Debian's.
+command -v npm > /dev/null || packages+=(npm)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -8,6 +8,10 @@ cmake -S . -B build/test -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPLINKETT_SANITIZE=O
 cmake --build build/test -j "$(nproc)"
 ctest --test-dir build/test --output-on-failure -j "$(nproc)"
 
+# The page: the core compiled to WebAssembly (build/web), end to end in a headless Chromium.
+bash scripts/build-web.sh
+ctest --test-dir build/web --output-on-failure
+
 # The settings reader under libFuzzer: a clang build of the core alone, its known crashing
 # inputs replayed, then a bounded run (PLINKETT_FUZZ_SECONDS, a minute by default).
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_CXX_COMPILER=clang++-14 \

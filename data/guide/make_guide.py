@@ -3,7 +3,7 @@
 
     make_guide.py SOURCE PLATFORM OUTPUT_FOLDER [--own-page SECTION]...
 
-PLATFORM is linux or windows. The source's parts marked for a platform (an HTML comment "linux"
+PLATFORM is linux, windows or web. The source's parts marked for a platform (an HTML comment "linux"
 before them and "/linux" after, or "windows" and "/windows") go into that platform's guide only;
 the rest goes into both, and the source's first comment, which says this, into neither. The guide
 is OUTPUT_FOLDER/index.html. A SECTION named with --own-page (the id of an h2) is also written as a
@@ -16,7 +16,7 @@ import os
 import re
 import sys
 
-PLATFORMS = ("linux", "windows")
+PLATFORMS = ("linux", "windows", "web")
 
 
 def for_platform(source, platform):

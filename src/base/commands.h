@@ -3,11 +3,13 @@
 
 #include <cstdint>
 
+#include "platform/events.h"
+
 namespace cmd {
 constexpr int32_t kActive = 101;
-constexpr int32_t kAlwaysOnTop = 102;
+constexpr int32_t kAlwaysOnTop = command::kAlwaysOnTop;
 constexpr int32_t kShowControlBars = 103;
-constexpr int32_t kExit = 104;
+constexpr int32_t kExit = command::kExit;
 constexpr int32_t kZoomSmall = 105;
 constexpr int32_t kZoomNormal = 106;
 constexpr int32_t kZoomBig = 107;

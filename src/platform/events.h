@@ -156,6 +156,14 @@ struct MenuEntry {
 
 std::span<const MenuEntry> menuTable();
 
+// Commands a platform may have no use for, which its front end then shows greyed: a page can
+// neither close its own tab nor keep itself above other windows. Their ids live here so that a
+// front end finds them in the table; the program's list of commands (base/commands.h) takes them.
+namespace command {
+constexpr int32_t kAlwaysOnTop = 102;
+constexpr int32_t kExit = 104;
+}  // namespace command
+
 // ---- The control bars ------------------------------------------------------------------------
 
 // What a click or a drag on a control bar asks for.

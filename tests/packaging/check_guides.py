@@ -20,6 +20,9 @@ OTHER_PLATFORMS_WORDS = {
                 r"XDG_", r"\bLinux\b", r"Debian", r"aconnect", r"xdg-open"],
     "linux": [r"plinkett\.exe", r"%APPDATA%", r"GS Wavetable", r"Program Files", r"loopMIDI",
               r"LoopBe", r"\bWindows\b", r"File Explorer", r"\.txt\b"],
+    "web": [r"plinkett\.exe", r"%APPDATA%", r"GS Wavetable", r"Program Files", r"File Explorer",
+            r"\bapt\b", r"\bsudo\b", r"\bJACK\b", r"\bALSA\b", r"PipeWire", r"(?i)\bterminal\b",
+            r"share/plinkett", r"~/\.config", r"XDG_", r"aconnect", r"FluidSynth"],
 }
 
 
