@@ -8,7 +8,6 @@
 #include <thread>
 
 #include "backends/linux_midi/midi_devices.h"
-#include "frontends/qt/qt_auto_repeat.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_signals.h"
 #include "platform/events.h"
@@ -86,7 +85,6 @@ int main(int argc, char** argv) {
   // The window's identity on Wayland: the desktop matches it to the desktop entry and its icon.
   QGuiApplication::setDesktopFileName("org.example.plinkett");
   QApplication::setQuitOnLastWindowClosed(false);  // the shutdown sequence posts the quit itself
-  enableDetectableAutoRepeat();
   closeWindowOnEndingSignals();
   int code = 0;
   const bool started = startFrontEnd();

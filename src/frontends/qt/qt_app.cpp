@@ -2,6 +2,7 @@
 #include <QTimer>
 
 #include "platform/events.h"
+#include "frontends/qt/qt_auto_repeat.h"
 #include "frontends/qt/qt_canvas.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_main_window.h"
@@ -14,6 +15,7 @@ QtFrontEnd& frontEnd() {
 bool startFrontEnd() {
   QtFrontEnd& fe = frontEnd();
   fe = QtFrontEnd{};
+  fe.releaselessRepeats = enableDetectableAutoRepeat();
   fe.window = new MainWindow();
   // The core's whole start runs while the window is not shown yet.
   if (!startMainWindow()) return false;

@@ -74,7 +74,8 @@ void KeyboardCanvas::resizeEvent(QResizeEvent* event) {
 
 void KeyboardCanvas::handleKey(QKeyEvent* event, bool release) {
   const uint32_t code = event->nativeScanCode() & 0xFFu;
-  TranslatedKey key = translateKeyEvent(*event, release, !release && keysDown_.test(code));
+  TranslatedKey key =
+      translateKeyEvent(*event, release, !release && keysDown_.test(code), frontEnd().releaselessRepeats);
   // A key is up after any real release: otherwise its next press would count as a repeat and play
   // nothing.
   if (release && key.routing != KeyRouting::Ignore) keysDown_.reset(code);
