@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QtMath>
 
+#include "backends/start_trace/start_trace.h"
 #include "platform/events.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_key_translation.h"
@@ -59,6 +60,8 @@ void KeyboardCanvas::paintEvent(QPaintEvent* event) {
   if (!blitOnly_) {
     wholeRepaintQueued_ = false;
     paintKeyboard();
+    if (!painted_) traceStart("first paint");
+    painted_ = true;
   }
   const QRect r = event->rect();
   const qreal ratio = image_.devicePixelRatio();
