@@ -74,6 +74,19 @@ def lost_press(i, down, ons, x_down, x_up):
     return seen
 
 
+def start_trace(log, launched):
+    """The program's own start-up trace (PLINKETT_TRACE_START) from its log: [step, thread, ms
+    since the launch] in the order said, on the clock the launch and the map are timed on."""
+    steps = []
+    for line in log.splitlines():
+        if not line.startswith("plinkett: start: +") or not line.endswith(")"):
+            continue
+        step, _, where = line.split(": ", 3)[3].rpartition(" (")
+        thread, _, mono = where[:-1].partition(", monotonic ")
+        steps.append([step, thread, round(float(mono) - launched / 1e6, 3)])
+    return steps
+
+
 def notes_heard(lines):
     """From the probe's lines: (note-ons, note-offs, xruns), each note as (time, offset)."""
     ons, offs, xruns = [], [], 0
@@ -134,7 +147,11 @@ class Run(Servers):
         finally:
             self.hub.forget(proc)
             with open(log_path, errors="replace") as f:
-                record["log_tail"] = f.read()[-1500:]
+                log = f.read()
+            record["log_tail"] = log[-1500:]
+            trace = start_trace(log, launched)
+            if trace:
+                record["start_trace"] = trace
         return record
 
     def wait_for_map(self, program, launched, watch_mark, record):

@@ -48,6 +48,7 @@ class Plinkett(Program):
     def prepare(self, run, home, env):
         d = os.path.join(home, "config", "plinkett")
         os.makedirs(d, exist_ok=True)
+        env["PLINKETT_TRACE_START"] = "1"  # each step of its start, timed, into the launch's log
         if self.synth:
             env["PLINKETT_MIDI_APIS"] = "none"
             env["PLINKETT_SYNTH_AUDIO_DRIVER"] = "jack"

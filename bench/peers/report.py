@@ -162,6 +162,25 @@ def qt_floor_notes(samples):
     return out
 
 
+def start_trace_notes(events):
+    """Where Plinkett's start goes: each step of its own trace, the median over its launches of
+    the milliseconds since the launch, in the order of those medians, with the map beside them."""
+    out = []
+    for name in sorted({r["program"] for r in events if r.get("start_trace")}):
+        records = [r for r in events if r["program"] == name and r.get("start_trace") and "map_ms" in r]
+        times = {}
+        for r in records:
+            for step, thread, ms in r["start_trace"]:
+                times.setdefault((step, thread), []).append(ms)
+            times.setdefault(("window mapped (X MapNotify)", "X server"), []).append(r["map_ms"])
+        rows = sorted((statistics.median(v), step, thread, len(v)) for (step, thread), v in times.items())
+        out.append(f"{name}: its start, step by step (PLINKETT_TRACE_START; median ms since the launch over "
+                   f"{len(records)} launches; the thread the step ended on):")
+        out += [f"  {fmt(ms):>7s}  {step} ({thread}{'' if n == len(records) else f', in {n} launches'})"
+                for ms, step, thread, n in rows]
+    return out
+
+
 def notes(args, best, programs, events, run_notes, samples):
     out = [f"columns: n samples (launch to map: every launch, {args.launches + 1} a round; memory and "
            "CPU: one a round; latencies: one a key press); p99 by nearest rank; x best peer = median / "
@@ -175,6 +194,7 @@ def notes(args, best, programs, events, run_notes, samples):
     out.append(f"CPU is utime+stime from /proc/PID/stat in ticks of {1000 // CLK_TCK} ms; "
                "memory and CPU count the program and every process under it")
     out += qt_floor_notes(samples)
+    out += start_trace_notes(events)
     for p in programs:
         out += program_notes(p, [r for r in events if r["program"] == p.name])
     return out + run_notes
