@@ -7,17 +7,30 @@
  * flushed to the server (the clock JACK's jack_get_time() reads on Linux; the probe's CLOCK
  * line lets the harness check that).
  *
+ * The window given focus is also watched for key events (any number of clients may select
+ * them), so that the harness sees each press and release as the X server stamped it: a toolkit
+ * takes a release and a press of one key with the same server time for auto-repeat. The watch
+ * asks for detectable auto-repeat, as Plinkett does: without it this X server sends every fake
+ * press of a key after a release of it stamped the same millisecond, which is no release the
+ * typist made.
+ *
  * Commands on stdin, one a line; each answers on stdout:
  *   focus <window>                       gives the window the input focus (no window manager
  *                                        runs to do it)   -> OK
  *   down <keysym> | up <keysym>          -> T <ns>
  *   burst <keysym> <count> <hold ms> <gap ms>
- *                                        presses and releases on a fixed schedule
+ *                                        presses and releases on a fixed schedule; after a
+ *                                        stall the schedule starts again from the late event,
+ *                                        so a hold or a gap is never shorter than asked
  *                                        -> P <i> <ns>, R <i> <ns> ..., then DONE
+ *   seen                                 the key events the watched window got since the
+ *                                        focus or the last "seen", with the server's times
+ *                                        -> X P|R <server ms> <keycode> ..., then SEEN
  *   close <window>                       what a window manager's close box sends
  *                                        (WM_DELETE_WINDOW)   -> OK
  */
 #define _GNU_SOURCE
+#include <X11/XKBlib.h>
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -53,14 +66,35 @@ static uint64_t key(KeyCode code, int press) {
   return when;
 }
 
-static void sleep_until(struct timespec* at, long add_ms) {
-  at->tv_nsec += add_ms * 1000000L;
-  while (at->tv_nsec >= 1000000000L) {
-    at->tv_nsec -= 1000000000L;
-    at->tv_sec += 1;
+static int64_t mono_ns(void) {
+  struct timespec t;
+  clock_gettime(CLOCK_MONOTONIC, &t);
+  return (int64_t)t.tv_sec * 1000000000 + t.tv_nsec;
+}
+
+/* Sleeps until add_ms after *at, and moves *at there. A step that began late (the typist was
+ * not scheduled in time) is measured from when it began instead: two events that a stall
+ * pushed together would otherwise go out back to back, and a release and the next press of
+ * one key within the same server millisecond read as an auto-repeat to a toolkit. */
+static void sleep_until(int64_t* at, long add_ms) {
+  const int64_t now = mono_ns();
+  if (now > *at + 1000000) *at = now;
+  *at += add_ms * 1000000L;
+  const struct timespec until = {(time_t)(*at / 1000000000), (long)(*at % 1000000000)};
+  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, NULL) != 0) {
   }
-  while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, at, NULL) != 0) {
+}
+
+static void print_seen(void) {
+  XSync(d, False);
+  while (XPending(d) > 0) {
+    XEvent e;
+    XNextEvent(d, &e);
+    if (e.type == KeyPress || e.type == KeyRelease) {
+      printf("X %c %lu %u\n", e.type == KeyPress ? 'P' : 'R', (unsigned long)e.xkey.time, e.xkey.keycode);
+    }
   }
+  printf("SEEN\n");
 }
 
 static void close_window(Window w) {
@@ -84,6 +118,8 @@ int main(void) {
     return 1;
   }
   XSetErrorHandler(ignore_errors);
+  Bool detectable = False;
+  XkbSetDetectableAutoRepeat(d, True, &detectable);
   XAutoRepeatOff(d);
   XSync(d, False);
   char line[256];
@@ -91,11 +127,19 @@ int main(void) {
     char verb[32] = "", arg[64] = "";
     long a = 0, b = 0, c = 0;
     const int n = sscanf(line, "%31s %63s %ld %ld %ld", verb, arg, &a, &b, &c);
-    if (n < 2) {
+    if (n == 1 && strcmp(verb, "seen") == 0) {
+      print_seen();
+    } else if (n < 2) {
       printf("ERROR %s", line);
     } else if (strcmp(verb, "focus") == 0) {
-      XSetInputFocus(d, (Window)strtoul(arg, NULL, 0), RevertToPointerRoot, CurrentTime);
+      const Window w = (Window)strtoul(arg, NULL, 0);
+      XSetInputFocus(d, w, RevertToPointerRoot, CurrentTime);
+      XSelectInput(d, w, KeyPressMask | KeyReleaseMask);
       XSync(d, False);
+      while (XPending(d) > 0) {
+        XEvent e;
+        XNextEvent(d, &e);
+      }
       printf("OK\n");
     } else if (strcmp(verb, "close") == 0) {
       close_window((Window)strtoul(arg, NULL, 0));
@@ -106,8 +150,7 @@ int main(void) {
       else printf("T %llu\n", (unsigned long long)key(code, verb[0] == 'd'));
     } else if (strcmp(verb, "burst") == 0 && n == 5) {
       const KeyCode code = keycode_of(arg);
-      struct timespec at;
-      clock_gettime(CLOCK_MONOTONIC, &at);
+      int64_t at = mono_ns();
       for (long i = 0; code != 0 && i < a; ++i) {
         const uint64_t down = key(code, 1);
         sleep_until(&at, b);

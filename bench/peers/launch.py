@@ -27,16 +27,64 @@ def mono_ns():
 
 
 def pair(keys, events):
-    """Each key time with the first event at or after it and before the next key: ms each."""
-    out, j = [], 0
+    """Each key time with its event: (ms each, indexes of the keys left without one).
+
+    One key is pressed again only after its release, and a program sends its messages in order,
+    so the k-th note-on answers the k-th press however late it came: when there are as many
+    events as keys, they pair in order. (An event can be timed a little before its key: after an
+    xrun the probe's cycle times are off by up to a period.) Otherwise (a press lost, or a stray
+    event) each key takes the first event at or after it and before the next key, and the keys
+    left without one are named; how many were lost is the difference of the counts."""
+    times = [e[0] for e in events]
+    if len(times) == len(keys):
+        return [(e - k) / 1e6 for k, e in zip(keys, times)], []
+    out, missing, j = [], [], 0
     for i, t in enumerate(keys):
         nxt = keys[i + 1] if i + 1 < len(keys) else float("inf")
-        while j < len(events) and events[j][0] < t:
+        while j < len(times) and times[j] < t:
             j += 1
-        if j < len(events) and events[j][0] < nxt:
-            out.append((events[j][0] - t) / 1e6)
+        if j < len(times) and times[j] < nxt:
+            out.append((times[j] - t) / 1e6)
             j += 1
-    return out
+        else:
+            missing.append(i)
+    return out, missing
+
+
+def x_stamps(lines):
+    """The watched window's key events as the X server stamped them: (presses, releases), each
+    a list of server milliseconds in order."""
+    presses = [int(l.split()[2]) for l in lines if l.startswith("X P ")]
+    releases = [int(l.split()[2]) for l in lines if l.startswith("X R ")]
+    return presses, releases
+
+
+def lost_press(i, down, ons, x_down, x_up):
+    """What the harness saw of press i, which got no note-on of its own."""
+    seen = {"press": i, "sent_ms": round((down[i] - down[0]) / 1e6, 3)}
+    if i < len(x_down):
+        seen["server_ms"] = x_down[i]
+        if 0 < i <= len(x_up):
+            # A toolkit takes a release and a press of one key in the same server millisecond for
+            # an auto-repeat.
+            seen["server_ms_after_release"] = x_down[i] - x_up[i - 1]
+    later = [t for t, _ in ons if t >= down[i]]
+    if later:
+        seen["next_note_on_ms"] = round((later[0] - down[i]) / 1e6, 3)
+    return seen
+
+
+def start_trace(log, launched):
+    """The program's own start-up trace (PLINKETT_TRACE_START) from its log: [step, thread, ms
+    since the launch] in the order said, on the clock the launch and the map are timed on."""
+    steps = []
+    for line in log.splitlines():
+        if not line.startswith("plinkett: start: +") or not line.endswith(")"):
+            continue
+        step, _, where = line.split(": ", 3)[3].rpartition(" (")
+        thread, _, mono = where[:-1].partition(", monotonic ")
+        steps.append([step, thread, round(float(mono) - launched / 1e6, 3)])
+    return steps
 
 
 def notes_heard(lines):
@@ -99,7 +147,11 @@ class Run(Servers):
         finally:
             self.hub.forget(proc)
             with open(log_path, errors="replace") as f:
-                record["log_tail"] = f.read()[-1500:]
+                log = f.read()
+            record["log_tail"] = log[-1500:]
+            trace = start_trace(log, launched)
+            if trace:
+                record["start_trace"] = trace
         return record
 
     def wait_for_map(self, program, launched, watch_mark, record):
@@ -169,15 +221,34 @@ class Run(Servers):
                           f"{program.name}: a MIDI connection to the probe", probe_mark)
         mark = len(self.probe_out.lines)
         start, _ = self.keys.ask(f"burst {a.key} {presses} {a.hold_ms} {a.gap_ms}", "DONE",
-                                 timeout=presses * (a.hold_ms + a.gap_ms) / 1000.0 + 10)
-        self.hub.sleep(0.3)
+                                 timeout=presses * (a.hold_ms + a.gap_ms) / 1000.0 + 30)
         typed = self.keys.out.lines[start:]
         down = [int(l.split()[2]) + self.jack_minus_raw for l in typed if l.startswith("P ")]
         up = [int(l.split()[2]) + self.jack_minus_raw for l in typed if l.startswith("R ")]
-        ons, offs, xruns = notes_heard(self.probe_out.lines[mark:])
-        return {"on_ms": pair(down, ons), "off_ms": pair(up, offs), "presses": len(down),
+        # Every note-on and note-off, however late (a stalled machine), up to two seconds.
+        deadline = time.monotonic() + 2.0
+        while True:
+            self.hub.sleep(0.1)
+            ons, offs, xruns = notes_heard(self.probe_out.lines[mark:])
+            if (len(ons) >= len(down) and len(offs) >= len(up)) or time.monotonic() > deadline:
+                break
+        seen_at, _ = self.keys.ask("seen", "SEEN")
+        x_down, x_up = x_stamps(self.keys.out.lines[seen_at:])
+        on_ms, on_missing = pair(down, ons)
+        off_ms, _ = pair(up, offs)
+        origin = down[0] if down else 0
+        return {"on_ms": on_ms, "off_ms": off_ms, "presses": len(down),
                 "note_ons": len(ons), "note_offs": len(offs), "xruns": xruns,
-                "offsets": sorted({o for _, o in ons})[:20]}
+                "lost": max(0, len(down) - len(ons)),
+                "without_note_on": [lost_press(i, down, ons, x_down, x_up) for i in on_missing],
+                "server_same_ms": sum(1 for i in range(1, min(len(x_down), len(x_up) + 1))
+                                      if x_down[i] == x_up[i - 1]),
+                "offsets": sorted({o for _, o in ons})[:20],
+                "raw_us": {"press": [(t - origin) // 1000 for t in down],
+                           "release": [(t - origin) // 1000 for t in up],
+                           "note_on": [(t - origin) // 1000 for t, _ in ons],
+                           "note_off": [(t - origin) // 1000 for t, _ in offs],
+                           "server_press_ms": x_down, "server_release_ms": x_up}}
 
     def loud_since(self):
         """Index of the SOUND line the probe last reported, if no QUIET has followed it."""

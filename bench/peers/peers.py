@@ -23,7 +23,7 @@ import report  # noqa: E402
 from hub import Failure  # noqa: E402
 from launch import Run  # noqa: E402
 from machine import description, package_version  # noqa: E402
-from programs import make_programs  # noqa: E402
+from programs import Plinkett, make_programs  # noqa: E402
 
 
 def add_run_options(parser):
@@ -31,7 +31,7 @@ def add_run_options(parser):
     parser.add_argument("--program", required=True, help="the Plinkett binary")
     parser.add_argument("--soundfont", required=True, help="the GM soundfont both synths load")
     parser.add_argument("--soundfont-name", default="", help="how to name it in the report")
-    for helper in ("--probe", "--mapwatch", "--keys", "--floor"):
+    for helper in ("--probe", "--mapwatch", "--keys", "--floor", "--qtfloor"):
         parser.add_argument(helper, required=True)
     parser.add_argument("--launches", type=int, default=2,
                         help="launch-only turns per round before the full turn (launch to map)")
@@ -114,8 +114,9 @@ def launch_summary(r):
              f"map {fmt(r.get('map_ms'))} ms, rss {fmt(r.get('rss_mb'))} MB, idle cpu {fmt(r.get('idle_cpu_ms'))} ms")
     if "midi" in r:
         m = r["midi"]
-        short += (f", MIDI {len(m['on_ms'])}/{m['presses']} median "
-                  f"{fmt(statistics.median(m['on_ms']) if m['on_ms'] else None)} ms")
+        short += (f", MIDI {m['note_ons']}/{m['presses']} median "
+                  f"{fmt(statistics.median(m['on_ms']) if m['on_ms'] else None)} ms"
+                  + (f", {m['lost']} LOST" if m["lost"] else ""))
     if "sound" in r:
         s = r["sound"]
         short += (f", sound {len(s['ms'])}/{len(s['ms']) + s['misses']} median "
@@ -185,11 +186,25 @@ def main():
         shutil.rmtree(run.tmp, ignore_errors=True)
     samples = report.gather_samples(run.events)
     text, best = report.table(samples, [p.name for p in programs], args.idle)
-    note_lines = report.notes(args, best, programs, run.events, run.notes)
+    note_lines = report.notes(args, best, programs, run.events, run.notes, samples)
     print(f"\n{text}\n\n" + "\n".join(note_lines))
     base = report.write(args, f"{started:%Y%m%d-%H%M%S}", header, text, note_lines, samples, run.events)
     print(f"\nwritten: {base}.md and {base}.json")
-    return 0
+    return 1 if plinkett_lost_presses(programs, run.events) else 0
+
+
+def plinkett_lost_presses(programs, events):
+    """Says whether Plinkett lost a key press (no note-on, or no sound within 3 s), which fails
+    the run."""
+    lost = False
+    for p in programs:
+        if isinstance(p, Plinkett):
+            records = [r for r in events if r["program"] == p.name]
+            n = report.lost_presses(records) + sum(r["sound"]["misses"] for r in records if "sound" in r)
+            if n:
+                print(f"FAILED: {p.name} lost {n} key presses", file=sys.stderr)
+                lost = True
+    return lost
 
 
 if __name__ == "__main__":

@@ -1,5 +1,5 @@
 """The programs a run measures: Plinkett (on a JACK MIDI input, and with its built-in synth on
-JACK audio), its peers and the harness's bare floor client, each with what its launch prepares."""
+JACK audio), its peers and the harness's two floor clients, each with what its launch prepares."""
 
 import os
 
@@ -48,6 +48,7 @@ class Plinkett(Program):
     def prepare(self, run, home, env):
         d = os.path.join(home, "config", "plinkett")
         os.makedirs(d, exist_ok=True)
+        env["PLINKETT_TRACE_START"] = "1"  # each step of its start, timed, into the launch's log
         if self.synth:
             env["PLINKETT_MIDI_APIS"] = "none"
             env["PLINKETT_SYNTH_AUDIO_DRIVER"] = "jack"
@@ -63,6 +64,8 @@ class Plinkett(Program):
 def make_programs(args):
     programs = [
         Program("floor", [args.floor, "floor"], midi=True, what="the harness's bare Xlib+JACK client"),
+        Program("qt-floor", [args.qtfloor], what="the harness's least Qt 6 Widgets program: a main window, a menu "
+                "bar and an area painted with a line of text; no MIDI, so launch, memory and idle CPU only"),
         Program("jack-keyboard", ["jack-keyboard"], midi=True,
                 what="JACK MIDI out, default options: it stamps each note with the key's time "
                      "within the cycle, so notes leave one cycle later at that offset (-t "

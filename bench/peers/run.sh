@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Plinkett against jack-keyboard, vkeybd, VMPK and a bare floor client, side by side in one
-# run, one table at the end (also written to bench-artifacts/peers-<date>.md and .json).
+# Plinkett against jack-keyboard, vkeybd, VMPK and two floor clients of the harness's own (bare
+# Xlib+JACK, and the least Qt 6 Widgets window), side by side in one run, one table at the end
+# (also written to bench-artifacts/peers-<date>.md and .json). The run fails (status 1) when
+# Plinkett lost a key press.
 #
 #   bench/peers/run.sh [--rounds N] [--program PATH] [--soundfont timgm6mb|fluidr3|FILE]
 #                      [any option of bench/peers/peers.py, e.g. --only floor,plinkett-jack]
@@ -52,7 +54,7 @@ case "$soundfont" in
 esac
 
 # What the run needs, installed when missing.
-packages=(jackd2 libjack-jackd2-dev libx11-dev libxtst-dev xvfb python3 jack-keyboard vkeybd vmpk)
+packages=(jackd2 libjack-jackd2-dev libx11-dev libxtst-dev qt6-base-dev pkg-config xvfb python3 jack-keyboard vkeybd vmpk)
 [ -n "$sf_package" ] && packages+=("$sf_package")
 missing=()
 for p in "${packages[@]}"; do
@@ -93,6 +95,8 @@ cc "${flags[@]}" -o "$out/probe" "$here/probe.c" -ljack -lm
 cc "${flags[@]}" -o "$out/floor" "$here/floor.c" -ljack -lX11
 cc "${flags[@]}" -o "$out/mapwatch" "$here/mapwatch.c" -lX11
 cc "${flags[@]}" -o "$out/keys" "$here/keys.c" -lX11 -lXtst
+# shellcheck disable=SC2046  # pkg-config's words are meant to split
+c++ -std=c++17 -fPIC "${flags[@]}" -o "$out/qtfloor" "$here/qtfloor.cpp" $(pkg-config --cflags --libs Qt6Widgets)
 
 if [ -z "$sf_origin" ] && owner="$(dpkg -S "$sf_file" 2>/dev/null)"; then
   pkg="${owner%%:*}"
@@ -101,7 +105,8 @@ fi
 sf_name="$sf_file (${sf_origin:+$sf_origin, }$(du -h "$sf_file" | cut -f1)B)"
 
 args=(--program "$program" --soundfont "$sf_file" --soundfont-name "$sf_name"
-      --probe "$out/probe" --floor "$out/floor" --mapwatch "$out/mapwatch" --keys "$out/keys"
+      --probe "$out/probe" --floor "$out/floor" --qtfloor "$out/qtfloor" --mapwatch "$out/mapwatch"
+      --keys "$out/keys"
       "${pass[@]}")
 default_gm=/usr/share/sounds/sf2/default-GM.sf2
 if [ "$(id -u)" -eq 0 ] && [ -e "$default_gm" ]; then

@@ -1,5 +1,7 @@
 #include "app/main_window.h"
 
+#include <cstring>
+
 #include "app/help_path.h"
 #include "app/window_placement.h"
 #include "base/app_state.h"
@@ -76,6 +78,19 @@ void onCreate() {
   applyMenuState();
   openDeviceAtStart();
   app.shell.startupComplete = 1;
+}
+
+bool deviceOpenedAtStart(int32_t& deviceId, char (&name)[plat::kDeviceNameSize]) {
+  // Read as the start reads them, which it does again: what was in the record before stays.
+  const PersistedSettings untouched = app.settings;
+  settingsPath();
+  loadSettings();
+  const bool opens = app.settings.openAtStart != 0;
+  deviceId = app.settings.savedDeviceId;
+  std::memcpy(name, app.midi.deviceName, sizeof name);
+  app.settings = untouched;
+  app.midi.deviceName[0] = '\0';
+  return opens;
 }
 
 bool startMainWindow() {

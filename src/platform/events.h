@@ -37,6 +37,13 @@ inline constexpr const char* kVersion = "2.04";
 
 // ---- The start and the end -------------------------------------------------------------------
 
+// Before anything of the window exists (the toolkit need not have started): the device the
+// start is going to open, as the settings files name it: its saved id (-1 for the mapper) and
+// its whole remembered name (empty when none is). False when the start opens no device. A front
+// end may begin making a slow device ready meanwhile; the start decides as always, and nothing
+// of the program's state is changed.
+bool deviceOpenedAtStart(int32_t& deviceId, char (&name)[plat::kDeviceNameSize]);
+
 // The whole start, once the main window exists (hidden) with its menu bar: the creation
 // sequence (settings, timer, fonts, devices, placement, menu marks, opening the device), then
 // the three control bars and a size pass that places them. Returns false when the window

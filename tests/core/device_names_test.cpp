@@ -63,6 +63,27 @@ class DeviceNames : public ::testing::Test {
   static void quit() { plat::windowClose(); }
 };
 
+TEST_F(DeviceNames, TheStartsDeviceIsKnownBeforeTheWindowWithNothingChanged) {
+  PersistedSettings s;
+  s.savedDeviceId = 3;
+  s.velocity = 77;
+  for (int32_t open : {1, 0}) {
+    s.openAtStart = open;
+    const auto bytes = encodeSettings(s);
+    fake::world().files["/cfg/PLINKETT.SET"].assign(bytes.begin(), bytes.end());
+    writeCompanion("3\nB:in\n");
+    int32_t id = 0;
+    char name[plat::kDeviceNameSize] = {};
+    EXPECT_EQ(deviceOpenedAtStart(id, name), open == 1);
+    EXPECT_EQ(id, 3);
+    EXPECT_STREQ(name, "B:in");
+    // The start reads them itself.
+    EXPECT_EQ(app.settings.velocity, 100);
+    EXPECT_EQ(app.settings.savedDeviceId, -1);
+    EXPECT_STREQ(app.midi.deviceName, "");
+  }
+}
+
 TEST_F(DeviceNames, TheChosenDeviceIsOpenedByNameWhenTheOrderChanged) {
   // Short names, and JACK's long ones that differ only after their first 31 bytes: the whole
   // name tells them apart, in the menu and in the companion.

@@ -282,6 +282,11 @@ def case_keys(args):
     with Session(args, "keys") as s:
         s.open_with_capture_device()
         runner.play_key_rows(s)
+        # One key pressed again in the millisecond of its release, as the X server stamps them
+        # when it takes both at once (a stall): every press plays.
+        s.capture.mark()
+        press_many(s.env["DISPLAY"], ["q"], 20)
+        s.capture.expect(Q_PLAYED * 20, "Q pressed again in the millisecond of its release")
 
 
 def case_mouse_click_plays_key(args):
@@ -364,6 +369,36 @@ def case_synth_sound_program(args):
         saved = s.saved()
         check(saved["savedDeviceId"] == -1 and saved["openAtStart"] == 1,
               f"mapper not recorded as open: {saved}")
+
+
+def case_synth_sound_through_jack(args):
+    """First start with JACK as the synthesizer's output: the sound leaves by two audio ports of
+    the program's own JACK client (no second client), connected to the server's playback ports;
+    Q held for half a second is heard there."""
+    with Session(args, "synth_jack") as s:
+        wav = os.path.join(s.tmp, "jack.wav")
+        s.env.pop("PLINKETT_NO_BUILTIN_SYNTH")
+        s.env["PLINKETT_SYNTH_AUDIO_DRIVER"] = "jack"
+        s.start_x()
+        s.start_jack()
+        s.start()
+        time.sleep(0.5)
+        ports = s.run(["jack_lsp", "-c"]).stdout.splitlines()
+        ours = sorted(p for p in ports if p.startswith("Plinkett"))
+        check(ours == ["Plinkett:synth-left", "Plinkett:synth-right"], f"the program's JACK ports: {ours}")
+        for side, playback in (("left", "system:playback_1"), ("right", "system:playback_2")):
+            at = ports.index(f"Plinkett:synth-{side}")
+            check(at + 1 < len(ports) and ports[at + 1].strip() == playback, f"synth-{side} is not on {playback}")
+        recorder = s.spawn("jack_rec", ["jack_rec", "-f", wav, "-d", "2", "Plinkett:synth-left", "Plinkett:synth-right"],
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+        s.xdotool("keydown", "q")
+        time.sleep(0.6)
+        s.xdotool("keyup", "q")
+        recorder.wait(timeout=10)
+        s.close()
+        loud = max((wav_rms(wav, t / 10.0, t / 10.0 + 0.1) or 0.0) for t in range(20))
+        check(loud > 200, f"nothing was heard on the program's JACK ports (loudest 0.1 s RMS {loud:.1f})")
 
 
 def case_infinite_zoom_paints_and_closes(args):

@@ -192,6 +192,34 @@ TEST(BuiltinSynth, ANoteSentDuringTheLoadSoundsAndEnds) {
   EXPECT_LT(end, 4.0);  // the output's dither alone is 1
 }
 
+// The open begun before the window is the start's open (it plays into the output it chose), and
+// the next open begins afresh.
+TEST(BuiltinSynth, TheOpenAtStartTakesUpTheOpenBegunEarly) {
+  if (findSoundFont() == nullptr) GTEST_SKIP() << "no General MIDI soundfont installed";
+  const std::string early = ::testing::TempDir() + "early" + std::to_string(getpid()) + ".wav";
+  const std::string later = ::testing::TempDir() + "later" + std::to_string(getpid()) + ".wav";
+  setenv("PLINKETT_SYNTH_FILE", early.c_str(), 1);
+  synthPrepareEarly();
+  // Its output exists once it has read the environment.
+  for (int i = 0; i < 500 && access(early.c_str(), F_OK) != 0; ++i) usleep(10000);
+  setenv("PLINKETT_SYNTH_FILE", later.c_str(), 1);
+  std::string why;
+  BuiltinSynth* taken = synthOpen(why);
+  ASSERT_NE(taken, nullptr) << why;
+  synthClose(taken);
+  EXPECT_NE(access(later.c_str(), F_OK), 0) << "the open at start made a synthesizer of its own";
+  BuiltinSynth* fresh = synthOpen(why);
+  ASSERT_NE(fresh, nullptr) << why;
+  synthClose(fresh);
+  EXPECT_EQ(access(later.c_str(), F_OK), 0);
+  std::remove(early.c_str());
+  std::remove(later.c_str());
+  // One that no open takes up is let go, whether or not it is done.
+  setenv("PLINKETT_SYNTH_FILE", "/dev/null", 1);
+  synthPrepareEarly();
+  synthForgetEarly();
+}
+
 // The only test that goes through platform.h: the list it sees is taken once per process.
 TEST(MidiPlatformServices, NumberingNamesAndTheSynthesizersSound) {
   Environment env(nullptr, "none");

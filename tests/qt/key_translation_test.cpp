@@ -46,6 +46,18 @@ TEST(KeyTranslation, ScanCodesRepeatsAndModifiers) {
   EXPECT_EQ(scanCodeFromNative(8 + 53), 53);
 }
 
+TEST(KeyTranslation, WithReleaselessRepeatsAPressInTheMillisecondOfTheReleasePlays) {
+  // Qt takes a release and the next press of one key stamped in the same millisecond for a
+  // repeat pair, and flags both.
+  const TranslatedKey release = translateKeyEvent(event(QEvent::KeyRelease, Qt::Key_Q, {}, kX11Q, true), true, false, true);
+  EXPECT_EQ(release.routing, KeyRouting::ToCore);
+  EXPECT_TRUE(release.message.release);
+  const TranslatedKey press = translateKeyEvent(event(QEvent::KeyPress, Qt::Key_Q, {}, kX11Q, true), false, false, true);
+  EXPECT_EQ(press.routing, KeyRouting::ToCore);
+  EXPECT_FALSE(press.message.autoRepeat);
+  EXPECT_TRUE(translateKeyEvent(event(QEvent::KeyPress, Qt::Key_Q, {}, kX11Q), false, true, true).message.autoRepeat);
+}
+
 TEST(KeyTranslation, ExtendedKeysGetThePcScanCodes) {
   // X keycodes as an X server with evdev reports them, and the scan code a PC keyboard sends.
   struct Case {

@@ -19,6 +19,7 @@ inline constexpr const char* kFluidSynthLibrary = "libfluidsynth.so.3";
   X(delete_fluid_settings)               \
   X(fluid_settings_setint)               \
   X(fluid_settings_setstr)               \
+  X(fluid_settings_setnum)               \
   X(new_fluid_synth)                     \
   X(delete_fluid_synth)                  \
   X(fluid_synth_sfload)                  \
@@ -27,6 +28,7 @@ inline constexpr const char* kFluidSynthLibrary = "libfluidsynth.so.3";
   X(fluid_synth_add_sfloader)            \
   X(new_fluid_audio_driver)              \
   X(delete_fluid_audio_driver)           \
+  X(fluid_synth_write_float)             \
   X(fluid_synth_noteon)                  \
   X(fluid_synth_noteoff)                 \
   X(fluid_synth_key_pressure)            \

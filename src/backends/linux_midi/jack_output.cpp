@@ -19,6 +19,7 @@
 #include "backends/linux_midi/midi_names.h"
 #include "backends/linux_midi/midi_probe.h"
 #include "backends/linux_midi/midi_trouble.h"
+#include "backends/start_trace/start_trace.h"
 
 namespace {
 
@@ -44,6 +45,7 @@ constexpr const char* kPortNames[kMaxOutputs] = {"out", "out-2", "out-3", "out-4
 
 struct JackClient {
   jack_client_t* client = nullptr;
+  std::atomic<JackAudio*> audio{nullptr};  // what the callback renders into, if anything
   std::atomic<bool> dead{false};     // set by JACK's shutdown callback, on JACK's thread
   std::atomic<bool> inCycle{false};  // the process callback is looking at the outputs
   std::atomic<uint64_t> cycles{0};   // process cycles begun
@@ -53,6 +55,7 @@ struct JackClient {
   std::array<std::atomic<jack_port_t*>, kMaxOutputs> watched{};
   std::array<std::atomic<bool>, kMaxOutputs> cut{};
   std::array<JackOutput*, kMaxOutputs> opened{};  // main thread only: open, served or not yet
+  JackAudio* audioOpened = nullptr;  // main thread only: the synthesizer's ports, served or not yet
   bool goneSaid = false;             // main thread only: the server's death has been reported
   bool active = false;               // server thread only: in the process graph
   std::size_t registered = 0;        // server thread only: ports registered and not yet removed
@@ -70,8 +73,12 @@ struct Opening {
 
 // The one client, or nullptr; main thread only.
 JackClient* gClient = nullptr;
+// The sample rate of the server the latest client opened on; 0 once it is let go. Any thread.
+std::atomic<uint32_t> gServerRate{0};
 // An opening begun and not yet taken up; main thread only.
 std::shared_ptr<Opening> gOpening;
+// The ticket of the latest opening's job, 0 before any; the rate is known once it has run.
+std::atomic<uint64_t> gOpeningTicket{0};
 
 }  // namespace
 
@@ -87,6 +94,16 @@ struct JackOutput {
   // it, so a cycle after one that wrote events must clear it, or they would go out again.
   bool bufferHoldsEvents = true;
   bool cutSaid = false;               // main thread only: a cut connection has been reported
+};
+
+struct JackAudio {
+  RenderAudio render = nullptr;
+  void* context = nullptr;
+  jack_port_t* ports[2] = {nullptr, nullptr};  // left, right; set on the server thread
+  JackClient* client = nullptr;  // main thread only, as JackOutput::client
+  // Set once the renderer may no longer be called (it is closing, or its client was let go). A
+  // joining still queued may hand the ports to the callback after that: it renders nothing then.
+  std::atomic<bool> silenced{false};
 };
 
 namespace {
@@ -114,6 +131,10 @@ int process(jack_nframes_t frames, void* arg) {
   c.inCycle.store(true);
   for (auto& slot : c.outputs) {
     if (JackOutput* out = slot.load()) deliver(*out, frames);
+  }
+  if (JackAudio* audio = c.audio.load(); audio != nullptr && !audio->silenced.load()) {
+    audio->render(audio->context, frames, static_cast<float*>(jack_port_get_buffer(audio->ports[0], frames)),
+                  static_cast<float*>(jack_port_get_buffer(audio->ports[1], frames)));
   }
   c.inCycle.store(false);
   return 0;
@@ -149,6 +170,12 @@ void reportServerGone(JackClient& c) {
   reportMidiTrouble(kJack, "lost", "the server has gone: nothing reaches its devices until one is opened again");
 }
 
+// A pass of the callback that began before this call has ended when it returns. The callback
+// never waits, so this lasts microseconds, whatever the server does.
+void waitForCycleEnd(const JackClient& c) {
+  while (c.inCycle.load()) std::this_thread::yield();
+}
+
 void freeOutput(JackOutput* out) {
   jack_ringbuffer_free(out->ring);
   delete out;
@@ -161,10 +188,16 @@ void letGoOfClient() {
   JackClient* c = gClient;
   if (c == nullptr) return;
   gClient = nullptr;
+  gServerRate.store(0);
   for (std::size_t slot = 0; slot < kMaxOutputs; ++slot) {
     c->outputs[slot].store(nullptr);
     if (JackOutput* out = c->opened[slot]) out->client = nullptr;
   }
+  if (c->audioOpened != nullptr) {
+    c->audioOpened->silenced.store(true);
+    c->audioOpened->client = nullptr;
+  }
+  waitForCycleEnd(*c);
   serverThreadQueue([c] {
     // No callback runs once this returns: then the client can go.
     serverCall([c] { return jack_client_close(c->client); });
@@ -180,10 +213,20 @@ void letGoOfLostClient() {
   if (gClient->dead.load() || serverThreadStalled()) letGoOfClient();
 }
 
+// The server's table of ports is shared memory that a client maps whole, with the buffer of
+// every possible port inside it; the first listing touches each port's page (thousands), which
+// costs tens of milliseconds. Done here, beside the toolkit's start, the main thread's first
+// listing finds the pages in place.
+void touchPortTable(jack_client_t* client) {
+  jack_free(jack_get_ports(client, nullptr, JACK_DEFAULT_MIDI_TYPE, JackPortIsInput));
+}
+
 JackClient* openClient() {
   jack_status_t status{};
   jack_client_t* handle = jack_client_open(kMidiClientName, JackNoStartServer, &status);
   if (handle == nullptr) return nullptr;
+  gServerRate.store(jack_get_sample_rate(handle));
+  traceStart("JACK client open");
   auto* c = new JackClient;
   c->client = handle;
   jack_set_process_callback(handle, process, c);
@@ -192,7 +235,8 @@ JackClient* openClient() {
   return c;
 }
 
-void beginOpening() {
+// readPortTable: the first listing follows soon (touchPortTable).
+void beginOpening(bool readPortTable = false) {
   keepJackFromStartingServer();
   auto opening = std::make_shared<Opening>();
   opening->ticket = serverThreadQueue([opening] {
@@ -209,6 +253,21 @@ void beginOpening() {
       delete c;
     }
   });
+  gOpeningTicket.store(opening->ticket);
+  // A job of its own, so that what waits for the opening alone (the synthesizer, for the rate)
+  // does not wait for this too. The client is closed by a job queued later, if at all.
+  if (readPortTable) {
+    serverThreadQueue([opening] {
+      JackClient* c = nullptr;
+      {
+        const std::lock_guard<std::mutex> guard(opening->lock);
+        c = opening->client;
+      }
+      if (c == nullptr) return;
+      touchPortTable(c->client);
+      traceStart("JACK port table read");
+    });
+  }
   gOpening = std::move(opening);
 }
 
@@ -266,6 +325,7 @@ void registerPort(JackClient& c, JackOutput& out) {
   });
   if (out.port != nullptr) ++c.registered;
   else takeOutOfGraphWhenIdle(c);
+  traceStart("JACK port registered");
 }
 
 // Joining the graph waits for the server to take the client into its cycle (about 5 ms, more
@@ -287,6 +347,7 @@ void joinGraphAndConnect(JackClient& c, JackOutput& out, const std::string& dest
     waitOnServer(c, std::chrono::steady_clock::now() + kServerWaitLimit, [&] { return c.cycles.load() >= begun + 2; });
   }
   c.outputs[out.slot].store(&out);
+  traceStart("JACK port served");
 }
 
 // Server thread: the port goes once its last messages have left, and with the last port the
@@ -296,9 +357,8 @@ void closeOutput(JackClient& c, JackOutput* out) {
   // A port that never joined the graph (the server failed it) has nothing that could leave.
   if (c.outputs[out->slot].load() == out) letQueuedMessagesLeave(c, *out);
   c.outputs[out->slot].store(nullptr);
-  // The callback may have taken the output just before: let that pass end before the port
-  // goes. The callback never waits, so this lasts microseconds, whatever the server does.
-  while (c.inCycle.load()) std::this_thread::yield();
+  // The callback may have taken the output just before: let that pass end before the port goes.
+  waitForCycleEnd(c);
   --c.registered;
   if (!c.dead.load()) {
     takeOutOfGraphWhenIdle(c);
@@ -307,10 +367,57 @@ void closeOutput(JackClient& c, JackOutput* out) {
   freeOutput(out);
 }
 
+constexpr const char* kAudioPortNames[2] = {"synth-left", "synth-right"};
+
+// Server thread: both ports, or none.
+void registerAudioPorts(JackClient& c, JackAudio& audio) {
+  for (int side = 0; side < 2; ++side) {
+    audio.ports[side] = serverCall([&] {
+      return jack_port_register(c.client, kAudioPortNames[side], JACK_DEFAULT_AUDIO_TYPE, JackPortIsOutput, 0);
+    });
+  }
+  if (audio.ports[0] != nullptr && audio.ports[1] != nullptr) {
+    c.registered += 2;
+    return;
+  }
+  for (jack_port_t*& port : audio.ports) {
+    if (port != nullptr) serverCall([&] { return jack_port_unregister(c.client, port); });
+    port = nullptr;
+  }
+  takeOutOfGraphWhenIdle(c);
+}
+
+// Server thread: into the graph, rendered from now on, and on to the server's first two
+// playback ports (one playback port takes both sides).
+void joinGraphAndPlay(JackClient& c, JackAudio& audio) {
+  if (!c.active) c.active = serverCall([&c] { return jack_activate(c.client); }) == 0;
+  if (!c.active) return;
+  c.audio.store(&audio);
+  const char** playback = jack_get_ports(c.client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput);
+  if (playback == nullptr) return;
+  for (int side = 0; side < 2 && playback[0] != nullptr; ++side) {
+    const char* to = side == 1 && playback[1] != nullptr ? playback[1] : playback[0];
+    serverCall([&] { return jack_connect(c.client, jack_port_name(audio.ports[side]), to); });
+  }
+  jack_free(playback);
+}
+
+// Server thread.
+void removeAudioPorts(JackClient& c, JackAudio* audio) {
+  c.audio.store(nullptr);
+  waitForCycleEnd(c);
+  c.registered -= 2;
+  if (!c.dead.load()) {
+    takeOutOfGraphWhenIdle(c);
+    for (jack_port_t* port : audio->ports) serverCall([&] { return jack_port_unregister(c.client, port); });
+  }
+  delete audio;
+}
+
 }  // namespace
 
-void jackOpenClientEarly() {
-  if (gClient == nullptr && gOpening == nullptr && !serverThreadStalled()) beginOpening();
+void jackOpenClientEarly(bool forListing) {
+  if (gClient == nullptr && gOpening == nullptr && !serverThreadStalled()) beginOpening(forListing);
 }
 
 bool jackAvailable() { return client() != nullptr; }
@@ -402,6 +509,63 @@ void jackOutputClose(JackOutput* out) {
   c->opened[out->slot] = nullptr;
   out->client = nullptr;
   if (!serverThreadWait(serverThreadQueue([c, out] { closeOutput(*c, out); }))) {
+    reportServerNotAnswering();
+    letGoOfClient();
+  }
+}
+
+uint32_t jackServerRate() {
+  const uint64_t opening = gOpeningTicket.load();
+  if (opening == 0 || !serverThreadWait(opening)) return 0;
+  return gServerRate.load();
+}
+
+JackAudio* jackAudioOpen(RenderAudio render, void* context, std::string& why) {
+  JackClient* c = client();
+  if (c == nullptr) {
+    why = serverThreadStalled() ? "the JACK server does not answer" : "no JACK server runs";
+    return nullptr;
+  }
+  if (c->audioOpened != nullptr) {
+    why = "the program's JACK audio ports are in use";
+    return nullptr;
+  }
+  auto* audio = new JackAudio;
+  audio->render = render;
+  audio->context = context;
+  if (!serverThreadWait(serverThreadQueue([c, audio] { registerAudioPorts(*c, *audio); }))) {
+    reportServerNotAnswering();
+    letGoOfClient();
+    serverThreadQueue([audio] { delete audio; });  // after the registration that holds it
+    why = "the JACK server does not answer";
+    return nullptr;
+  }
+  if (audio->ports[0] == nullptr) {
+    delete audio;
+    why = "the JACK server made no audio ports for it";
+    return nullptr;
+  }
+  c->audioOpened = audio;
+  audio->client = c;
+  serverThreadQueue([c, audio] { joinGraphAndPlay(*c, *audio); });
+  return audio;
+}
+
+void jackAudioClose(JackAudio* audio) {
+  if (audio == nullptr) return;
+  letGoOfLostClient();
+  JackClient* c = audio->client;
+  if (c == nullptr) {
+    // Cut loose with its client, which renders it no more: freed after the jobs that may hold
+    // it, the client's closing among them.
+    serverThreadQueue([audio] { delete audio; });
+    return;
+  }
+  c->audioOpened = nullptr;
+  audio->client = nullptr;
+  audio->silenced.store(true);
+  waitForCycleEnd(*c);
+  if (!serverThreadWait(serverThreadQueue([c, audio] { removeAudioPorts(*c, audio); }))) {
     reportServerNotAnswering();
     letGoOfClient();
   }

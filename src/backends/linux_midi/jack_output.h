@@ -27,8 +27,9 @@ struct JackOutput;
 // Starts opening the client on a thread of its own: opening takes the server's round trips and
 // the locking of its shared memory (10 to 20 ms), which can pass while the window is being built.
 // The first call below waits for it, as long as the server answers. Without a server it ends at
-// once with no client.
-void jackOpenClientEarly();
+// once with no client. forListing: the devices are listed next, and the server's table of ports
+// is read beside the toolkit's start too, so that the listing finds it in memory.
+void jackOpenClientEarly(bool forListing = false);
 
 // True when a JACK server runs and answers now, which is when our client is (or can now be) open.
 bool jackAvailable();
@@ -49,3 +50,26 @@ void jackOutputSend(JackOutput& output, const uint8_t* bytes, std::size_t length
 // server is gone, and after two fifths of a second at most when it does not answer (the port is
 // then left to go whenever the server answers).
 void jackOutputClose(JackOutput* output);
+
+// ---- Audio: the built-in synthesizer's sound, on two ports of the same client ----------------
+//
+// The synthesizer renders straight into the client's buffers in its process callback: no second
+// client, no thread between the synthesizer and the server, and the sound of a note leaves in
+// the first cycle after it, as a MIDI message does.
+
+// Renders frames of stereo sound; called on JACK's process thread, so it takes no lock,
+// allocates nothing and waits for nothing.
+using RenderAudio = void (*)(void* context, uint32_t frames, float* left, float* right);
+
+struct JackAudio;
+
+// From any thread: the sample rate of the server our client opened on, once the opening begun
+// before (jackOpenClientEarly) has ended; 0 without a server, or when none was begun.
+uint32_t jackServerRate();
+// Two audio output ports of our client, "synth-left" and "synth-right", which render fills from
+// the first cycle after they join the graph; they are connected to the server's first two
+// playback ports (a sound card's outputs), as a synthesizer's outputs are. nullptr, with why,
+// when the server cannot give them now. Main thread.
+JackAudio* jackAudioOpen(RenderAudio render, void* context, std::string& why);
+// After this returns render is never called again; the ports go as a MIDI port does. Main thread.
+void jackAudioClose(JackAudio* audio);

@@ -1,5 +1,7 @@
 #include "backends/linux_midi/jack_server_thread.h"
 
+#include <pthread.h>
+
 #include <atomic>
 #include <condition_variable>
 #include <deque>
@@ -34,6 +36,7 @@ ServerThread& state() {
 }
 
 void runJobs(ServerThread& s) {
+  pthread_setname_np(pthread_self(), "plinkett-jack");
   std::unique_lock<std::mutex> guard(s.lock);
   for (;;) {
     s.queued.wait(guard, [&] { return !s.jobs.empty(); });

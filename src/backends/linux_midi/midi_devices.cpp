@@ -1,11 +1,13 @@
 #include "backends/linux_midi/midi_devices.h"
 
 #include <cstdlib>
+#include <cstring>
 #include <string_view>
 
 #include "backends/linux_midi/alsa_output.h"
 #include "backends/linux_midi/jack_output.h"
 #include "backends/linux_midi/midi_probe.h"
+#include "backends/linux_midi/midi_synth.h"
 
 namespace {
 
@@ -47,8 +49,18 @@ std::string alsaPortMenuName(const std::string& portName) {
 }
 
 void startListingEarly() {
-  if (apiWanted("jack")) jackOpenClientEarly();
+  if (apiWanted("jack")) jackOpenClientEarly(true);
 }
+
+void prepareDeviceEarly(int32_t deviceId, const char* name) {
+  // The numbering below: the mapper and device 0 are the synthesizer whenever there is one, and
+  // a remembered name says which device is meant wherever it is now.
+  if (envFlag("PLINKETT_NO_BUILTIN_SYNTH")) return;
+  const bool synth = deviceId == -1 || (name[0] == '\0' ? deviceId == 0 : std::strcmp(name, kSynthName) == 0);
+  if (synth) synthPrepareEarly();
+}
+
+void endEarlyDevice() { synthForgetEarly(); }
 
 MidiDeviceList scanMidiDevices() {
   keepJackFromStartingServer();

@@ -34,6 +34,15 @@ struct MidiDeviceList {
 // program to call before it builds its window; the listing takes up what it began.
 void startListingEarly();
 
+// Before the window is built: the device the start is going to open, as the settings name it
+// (deviceId: -1 for the mapper; name: the whole name remembered, empty when none is). A device
+// slow to open (the built-in synthesizer) begins opening on a thread of its own, and the open at
+// start takes it up.
+void prepareDeviceEarly(int32_t deviceId, const char* name);
+// Once the start has opened its device: what prepareDeviceEarly began and the start did not
+// take up is let go.
+void endEarlyDevice();
+
 // The devices the system offers now, reading the environment now.
 MidiDeviceList scanMidiDevices();
 

@@ -35,6 +35,7 @@
 #include "backends/linux_midi/midi_message.h"
 #include "backends/linux_midi/midi_synth.h"
 #include "backends/linux_midi/midi_trouble.h"
+#include "backends/start_trace/start_trace.h"
 #include "platform/platform.h"
 
 namespace {
@@ -125,11 +126,13 @@ const MidiDevice* deviceFor(int32_t deviceId) {
 namespace plat {
 
 int32_t midiOutCount() {
+  traceStart("devices asked for");
   MidiDeviceList fresh = scanMidiDevices();
   for (const OpenPort* port : openPorts()) {
     if (!port->viaMapper && indexOf(fresh, port->device) < 0) fresh.devices.push_back(port->device);
   }
   latestListing() = std::move(fresh);
+  traceStart("devices listed");
   return static_cast<int32_t>(latestListing()->devices.size());
 }
 
@@ -169,6 +172,7 @@ bool midiOutOpen(int32_t deviceId, MidiHandle& handle) {
   }
   openPorts().push_back(port.get());
   handle = reinterpret_cast<MidiHandle>(port.release());
+  traceStart("device opened");
   return true;
 }
 

@@ -23,3 +23,11 @@ void synthPlay(BuiltinSynth& synth, const uint8_t* bytes, std::size_t length);
 // Silent at once; what FluidSynth has still to do (a load under way, letting go of the
 // soundfont) ends on a thread of its own, which nothing waits for.
 void synthClose(BuiltinSynth* synth);
+
+// For a start that is going to open the synthesizer, before the toolkit starts: the slow part of
+// synthOpen begins now on a thread of its own, and the next synthOpen takes it up, waiting only
+// for what is not done yet (its failure, if any, is that open's). Main thread.
+void synthPrepareEarly();
+// The start is over: an open begun by synthPrepareEarly that no synthOpen took up is let go (at
+// once when it is done, else by its thread when it is). Main thread.
+void synthForgetEarly();

@@ -1,5 +1,6 @@
 // The Linux desktop program's entry.
 #include <fontconfig/fontconfig.h>
+#include <pthread.h>
 
 #include <QApplication>
 #include <cstdio>
@@ -8,7 +9,7 @@
 #include <thread>
 
 #include "backends/linux_midi/midi_devices.h"
-#include "frontends/qt/qt_auto_repeat.h"
+#include "backends/start_trace/start_trace.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_signals.h"
 #include "platform/events.h"
@@ -30,6 +31,8 @@ constexpr const char* kUsage =
     "  PLINKETT_NO_BUILTIN_SYNTH=1    no built-in synthesizer, and no default route to it\n"
     "  PLINKETT_SYNTH_AUDIO_DRIVER=D  the built-in synthesizer's one audio output (pipewire,\n"
     "                                 pulseaudio, alsa, jack, ...)\n"
+    "  PLINKETT_TRACE_START=1         each step of the start, with its time, on standard\n"
+    "                                 error\n"
     "Why a device does not open is said on standard error.\n"
     "\n"
     "Settings: $XDG_CONFIG_HOME/plinkett/PLINKETT.SET, else ~/.config/plinkett/PLINKETT.SET.\n"
@@ -67,29 +70,40 @@ bool displayAvailable() {
 }  // namespace
 
 int main(int argc, char** argv) {
+  traceStartBegins();
   if (int code = 0; answeredCommandLine(argc, argv, code)) return code;
   if (!displayAvailable()) {
     std::fputs("plinkett: no graphical display found (DISPLAY/WAYLAND_DISPLAY is not set)\n", stderr);
     return 1;
   }
-  // Two slow parts of the start run beside the toolkit's own: the MIDI client's opening, and
+  // Slow parts of the start run beside the toolkit's own: the MIDI client's opening, and
   // fontconfig reading its configuration (5 to 10 ms of XML), which the toolkit would otherwise
   // do when the window asks for its first font. Fontconfig keeps the first configuration
   // finished, so the toolkit's own call then returns at once. Two threads loading it at the same
   // time corrupt its global state (the start then hung), so the reading must be over before the
   // window exists: the toolkit's first font call comes with the window, never before.
   startListingEarly();
-  std::thread fonts([] { FcInit(); });
+  // The settings are known before the toolkit starts: a device slow to open (the built-in
+  // synthesizer) begins opening now, beside the toolkit, and the start takes it up.
+  int32_t device = 0;
+  char deviceName[plat::kDeviceNameSize] = {};
+  if (deviceOpenedAtStart(device, deviceName)) prepareDeviceEarly(device, deviceName);
+  std::thread fonts([] {
+    pthread_setname_np(pthread_self(), "plinkett-fonts");
+    FcInit();
+    traceStart("fontconfig read");
+  });
   QApplication application(argc, argv);
+  traceStart("toolkit up");
   fonts.join();
   QApplication::setApplicationName("plinkett");
   // The window's identity on Wayland: the desktop matches it to the desktop entry and its icon.
   QGuiApplication::setDesktopFileName("org.example.plinkett");
   QApplication::setQuitOnLastWindowClosed(false);  // the shutdown sequence posts the quit itself
-  enableDetectableAutoRepeat();
   closeWindowOnEndingSignals();
   int code = 0;
   const bool started = startFrontEnd();
+  endEarlyDevice();
   if (started) {
     silencePortAtAbruptExit();
     code = QApplication::exec();

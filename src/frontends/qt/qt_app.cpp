@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QTimer>
 
+#include "backends/start_trace/start_trace.h"
 #include "platform/events.h"
+#include "frontends/qt/qt_auto_repeat.h"
 #include "frontends/qt/qt_canvas.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_main_window.h"
@@ -14,10 +16,14 @@ QtFrontEnd& frontEnd() {
 bool startFrontEnd() {
   QtFrontEnd& fe = frontEnd();
   fe = QtFrontEnd{};
+  fe.releaselessRepeats = enableDetectableAutoRepeat();
   fe.window = new MainWindow();
+  traceStart("window built");
   // The core's whole start runs while the window is not shown yet.
   if (!startMainWindow()) return false;
+  traceStart("core started");
   fe.window->show();
+  traceStart("window shown");
   fe.canvas->setFocus(Qt::OtherFocusReason);
   // Drawing the icon from its SVG loads the image plugins (some milliseconds): the window manager
   // takes an icon set once the window is up as well as one set before.

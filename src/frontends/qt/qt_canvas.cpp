@@ -6,6 +6,7 @@
 #include <QPainter>
 #include <QtMath>
 
+#include "backends/start_trace/start_trace.h"
 #include "platform/events.h"
 #include "frontends/qt/qt_front_end.h"
 #include "frontends/qt/qt_key_translation.h"
@@ -59,6 +60,8 @@ void KeyboardCanvas::paintEvent(QPaintEvent* event) {
   if (!blitOnly_) {
     wholeRepaintQueued_ = false;
     paintKeyboard();
+    if (!painted_) traceStart("first paint");
+    painted_ = true;
   }
   const QRect r = event->rect();
   const qreal ratio = image_.devicePixelRatio();
@@ -74,7 +77,8 @@ void KeyboardCanvas::resizeEvent(QResizeEvent* event) {
 
 void KeyboardCanvas::handleKey(QKeyEvent* event, bool release) {
   const uint32_t code = event->nativeScanCode() & 0xFFu;
-  TranslatedKey key = translateKeyEvent(*event, release, !release && keysDown_.test(code));
+  TranslatedKey key =
+      translateKeyEvent(*event, release, !release && keysDown_.test(code), frontEnd().releaselessRepeats);
   // A key is up after any real release: otherwise its next press would count as a repeat and play
   // nothing.
   if (release && key.routing != KeyRouting::Ignore) keysDown_.reset(code);

@@ -37,6 +37,7 @@ class KeyboardCanvas : public QWidget {
   QImage image_;
   std::bitset<256> keysDown_;  // native key codes pressed and not yet released
   bool blitOnly_ = false;  // a repaint that shows what was drawn, without a paint pass
+  bool painted_ = false;   // a paint pass has drawn the keyboard (for the start-up trace)
   // A whole repaint is queued and has not run. Qt paints every dirty region in a synchronous
   // repaint, so showing one key then would turn the queued repaint into a copy of the image.
   bool wholeRepaintQueued_ = false;

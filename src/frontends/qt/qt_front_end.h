@@ -36,6 +36,7 @@ struct QtFrontEnd {
   plat::Font nextFont = 1;
   std::map<plat::Surface, QtSurface> surfaces;
   plat::Surface nextSurface = 1;
+  bool releaselessRepeats = false;  // the X server sends a held key's repeats as presses alone
   bool destroyed = false;   // the shutdown sequence ran; the window is going away
   bool quitPosted = false;
   int32_t exitCode = 0;

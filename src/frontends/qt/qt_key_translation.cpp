@@ -98,14 +98,15 @@ uint8_t scanCodeFromNative(uint32_t nativeScanCode) {
   return evdev < kScanCodeByEvdev.size() ? kScanCodeByEvdev[evdev] : kNoScanCode;
 }
 
-TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release, bool alreadyDown) {
+TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release, bool alreadyDown, bool releaselessRepeats) {
   KeyMessage message{release, virtualKeyOf(event), kNoScanCode, false, Modifiers{}};
   // A press with Alt held is the menu's access letter; a release is always the key's own, or the
   // note it started would sound on once Alt is let go.
   if (!release && (event.modifiers() & Qt::AltModifier) != 0) return TranslatedKey{KeyRouting::System, message};
-  if (release && event.isAutoRepeat()) return TranslatedKey{KeyRouting::Ignore, message};
+  const bool toolkitRepeat = event.isAutoRepeat() && !releaselessRepeats;
+  if (release && toolkitRepeat) return TranslatedKey{KeyRouting::Ignore, message};
   message.scanCode = scanCodeFromNative(event.nativeScanCode());
-  message.autoRepeat = !release && (event.isAutoRepeat() || alreadyDown);
+  message.autoRepeat = !release && (toolkitRepeat || alreadyDown);
   message.modifiers.shift = (event.modifiers() & Qt::ShiftModifier) != 0;
   message.modifiers.ctrl = (event.modifiers() & Qt::ControlModifier) != 0;
   return TranslatedKey{KeyRouting::ToCore, message};

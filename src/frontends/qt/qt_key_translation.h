@@ -25,4 +25,10 @@ struct TranslatedKey {
 uint8_t scanCodeFromNative(uint32_t nativeScanCode);
 // alreadyDown: the key's last press has had no release yet, so this press is a repeat whatever
 // the toolkit says (X sends a held key's repeats as presses alone when asked to).
-TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release, bool alreadyDown);
+// releaselessRepeats: the window system sends repeats that way (detectable auto-repeat was
+// granted). Every release is then the player's, and a press is a repeat only when alreadyDown:
+// the toolkit's own flag is left aside, because it takes a release and the next press of one key
+// stamped in the same millisecond (a stalled X server, a remote or synthetic keyboard) for a
+// repeat, and the press would play nothing.
+TranslatedKey translateKeyEvent(const QKeyEvent& event, bool release, bool alreadyDown,
+                                bool releaselessRepeats = false);
