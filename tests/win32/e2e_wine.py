@@ -162,10 +162,21 @@ class BellWatch:
 
 
 def linux_path_of(s, windows_variable):
-    """Where a folder of the prefix, named by a Windows environment variable, lies on Linux."""
-    value = s.run(["wine", "cmd", "/c", "echo", windows_variable]).stdout.strip()
+    """Where a folder of the prefix, named by a Windows environment variable, lies on Linux.
+    Wine's launcher now and then fails to start a helper while the prefix's server is busy
+    ("ShellExecuteEx failed: Internal error"): each helper gets three tries."""
+    value = path = ""
+    for _ in range(3):
+        value = s.run(["wine", "cmd", "/c", "echo", windows_variable]).stdout.strip()
+        if value and "%" not in value:
+            break
+        time.sleep(0.5)
     check(value and "%" not in value, f"{windows_variable} is {value!r} in the prefix")
-    path = s.run(["winepath", "-u", value]).stdout.strip()
+    for _ in range(3):
+        path = s.run(["winepath", "-u", value]).stdout.strip()
+        if path.startswith("/"):
+            break
+        time.sleep(0.5)
     check(path.startswith("/"), f"winepath gave {path!r} for {value}")
     return path
 
