@@ -205,6 +205,12 @@ void letGoOfClient() {
   });
 }
 
+// A call that went unanswered: the server counts as gone, and the client is let go.
+void giveUpOnServer() {
+  reportServerNotAnswering();
+  letGoOfClient();
+}
+
 // A client whose server has died never runs its callback again, and one whose server does not
 // answer may never: either is let go, so that the next need opens a client afresh.
 void letGoOfLostClient() {
@@ -286,6 +292,9 @@ void takeUpOpening() {
 
 // The client, opened now when there is none (without ever starting a server); nullptr without
 // a server or with one that does not answer.
+// Why client() gave none.
+std::string noClientWhy() { return serverThreadStalled() ? "the JACK server does not answer" : "no JACK server runs"; }
+
 JackClient* client() {
   letGoOfLostClient();
   if (gClient == nullptr && gOpening == nullptr && !serverThreadStalled()) beginOpening();
@@ -318,6 +327,13 @@ void takeOutOfGraphWhenIdle(JackClient& c) {
   }
 }
 
+// Server thread: the client is in the process graph (it may have been already); false when the
+// server refused it.
+bool joinGraph(JackClient& c) {
+  if (!c.active) c.active = serverCall([&c] { return jack_activate(c.client); }) == 0;
+  return c.active;
+}
+
 // Server thread.
 void registerPort(JackClient& c, JackOutput& out) {
   out.port = serverCall([&] {
@@ -338,8 +354,7 @@ void registerPort(JackClient& c, JackOutput& out) {
 // starts). So the port is served from the second cycle that begins after the connection.
 // Server thread.
 void joinGraphAndConnect(JackClient& c, JackOutput& out, const std::string& destination) {
-  if (!c.active) c.active = serverCall([&c] { return jack_activate(c.client); }) == 0;
-  if (!c.active) return;  // the server went away: the port is never served, its sends are dropped
+  if (!joinGraph(c)) return;  // the server went away: the port is never served, its sends are dropped
   if (!destination.empty()) {
     serverCall([&] { return jack_connect(c.client, jack_port_name(out.port), destination.c_str()); });
     c.watched[out.slot].store(out.port);
@@ -390,8 +405,7 @@ void registerAudioPorts(JackClient& c, JackAudio& audio) {
 // Server thread: into the graph, rendered from now on, and on to the server's first two
 // playback ports (one playback port takes both sides).
 void joinGraphAndPlay(JackClient& c, JackAudio& audio) {
-  if (!c.active) c.active = serverCall([&c] { return jack_activate(c.client); }) == 0;
-  if (!c.active) return;
+  if (!joinGraph(c)) return;
   c.audio.store(&audio);
   const char** playback = jack_get_ports(c.client, nullptr, JACK_DEFAULT_AUDIO_TYPE, JackPortIsPhysical | JackPortIsInput);
   if (playback == nullptr) return;
@@ -440,7 +454,7 @@ std::vector<std::string> jackMidiInputs() {
 JackOutput* jackOutputOpen(const std::string& device, const std::string& destination, std::string& why) {
   JackClient* c = client();
   if (c == nullptr) {
-    why = serverThreadStalled() ? "the JACK server does not answer" : "no JACK server runs";
+    why = noClientWhy();
     return nullptr;
   }
   std::size_t slot = 0;
@@ -466,8 +480,7 @@ JackOutput* jackOutputOpen(const std::string& device, const std::string& destina
     return nullptr;
   }
   if (!serverThreadWait(serverThreadQueue([c, out] { registerPort(*c, *out); }))) {
-    reportServerNotAnswering();
-    letGoOfClient();
+    giveUpOnServer();
     serverThreadQueue([out] { freeOutput(out); });  // after the registration that holds it
     why = "the JACK server does not answer";
     return nullptr;
@@ -509,8 +522,7 @@ void jackOutputClose(JackOutput* out) {
   c->opened[out->slot] = nullptr;
   out->client = nullptr;
   if (!serverThreadWait(serverThreadQueue([c, out] { closeOutput(*c, out); }))) {
-    reportServerNotAnswering();
-    letGoOfClient();
+    giveUpOnServer();
   }
 }
 
@@ -523,7 +535,7 @@ uint32_t jackServerRate() {
 JackAudio* jackAudioOpen(RenderAudio render, void* context, std::string& why) {
   JackClient* c = client();
   if (c == nullptr) {
-    why = serverThreadStalled() ? "the JACK server does not answer" : "no JACK server runs";
+    why = noClientWhy();
     return nullptr;
   }
   if (c->audioOpened != nullptr) {
@@ -534,8 +546,7 @@ JackAudio* jackAudioOpen(RenderAudio render, void* context, std::string& why) {
   audio->render = render;
   audio->context = context;
   if (!serverThreadWait(serverThreadQueue([c, audio] { registerAudioPorts(*c, *audio); }))) {
-    reportServerNotAnswering();
-    letGoOfClient();
+    giveUpOnServer();
     serverThreadQueue([audio] { delete audio; });  // after the registration that holds it
     why = "the JACK server does not answer";
     return nullptr;
@@ -566,7 +577,6 @@ void jackAudioClose(JackAudio* audio) {
   audio->silenced.store(true);
   waitForCycleEnd(*c);
   if (!serverThreadWait(serverThreadQueue([c, audio] { removeAudioPorts(*c, audio); }))) {
-    reportServerNotAnswering();
-    letGoOfClient();
+    giveUpOnServer();
   }
 }

@@ -149,7 +149,7 @@ std::string soundFontPlaces() {
 
 std::string audioFailure() {
   if (const char* file = testSoundFile()) return std::string("cannot write its sound to ") + file;
-  if (const char* forced = std::getenv("PLINKETT_SYNTH_AUDIO_DRIVER"); forced != nullptr && *forced != '\0') {
+  if (const char* forced = forcedAudioDriver()) {
     return std::string("no audio output: the audio driver \"") + forced + "\" did not start";
   }
   return "no audio output: none of PipeWire, PulseAudio, ALSA or JACK took its sound";
