@@ -5,7 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-deps.sh
-# No npm package may fetch a browser of its own: the tests drive Debian's Chromium.
-PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
+# No npm package may fetch a browser of its own: the tests drive Debian's Chromium. npm ci empties
+# node_modules and installs it again: only when the lock file is newer than what was installed.
+if [ ! node_modules/.package-lock.json -nt package-lock.json ]; then
+  PUPPETEER_SKIP_DOWNLOAD=1 npm ci --no-audit --no-fund --loglevel=error
+fi
 emcmake cmake -S . -B build/web -G Ninja -DCMAKE_BUILD_TYPE=Release > /dev/null
 cmake --build build/web -j "$(nproc)"

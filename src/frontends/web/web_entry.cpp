@@ -10,11 +10,21 @@ namespace {
 
 Modifiers modifiers(int32_t shift, int32_t ctrl) { return Modifiers{shift != 0, ctrl != 0}; }
 
+// The device the start is going to open, as webStartDevice found it.
+int32_t gStartDeviceId = 0;
+char gStartDeviceName[plat::kDeviceNameSize] = {};
+
 }  // namespace
 
 extern "C" {
 
 EMSCRIPTEN_KEEPALIVE int32_t webStart() { return startMainWindow() ? 1 : 0; }
+
+// Before webStart, from the settings as the start reads them: 1 when the start is going to open
+// a device, whose saved id and remembered name webStartDeviceId and webStartDeviceName then give.
+EMSCRIPTEN_KEEPALIVE int32_t webStartDevice() { return deviceOpenedAtStart(gStartDeviceId, gStartDeviceName) ? 1 : 0; }
+EMSCRIPTEN_KEEPALIVE int32_t webStartDeviceId() { return gStartDeviceId; }
+EMSCRIPTEN_KEEPALIVE const char* webStartDeviceName() { return gStartDeviceName; }
 
 // The page is going away (closed, reloaded, navigated from): the shutdown sequence.
 EMSCRIPTEN_KEEPALIVE void webEnd() { plat::windowDestroy(); }

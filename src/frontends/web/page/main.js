@@ -6,7 +6,6 @@ import { keepFromBrowser, keyMessage } from './keys.js';
 import { createMenuBar } from './menu.js';
 import { createMidi, kSynthName, kMapperName } from './midi.js';
 import { createPage } from './platform.js';
-import { rememberedDeviceName } from './storage.js';
 import { createSynth } from './synth.js';
 
 // How long the start waits for Web MIDI when the remembered device is one of its outputs (a
@@ -168,15 +167,24 @@ function menuRows() {
   return rows;
 }
 
+// The start is going to open a Web MIDI output: the settings say it opens a device, and the one
+// they remember is neither the mapper nor the built-in synthesizer (device 0, or its name).
+function startOpensWebMidiOutput() {
+  if (core.webStartDevice() === 0) return false;
+  const id = core.webStartDeviceId();
+  const name = module.UTF8ToString(core.webStartDeviceName());
+  if (name === '') return id > 0;
+  return name !== kSynthName && name !== kMapperName;
+}
+
 async function start() {
   const access = midiAccess();
-  const remembered = rememberedDeviceName(page.path().replace(/[^/]*$/, ''));
-  const wantsOutput = remembered !== '' && remembered !== kSynthName && remembered !== kMapperName;
   module = await createPlinkett({ page });
   core = {};
   for (const name of Object.keys(module)) {
     if (name.startsWith('_web')) core[name.slice(1)] = module[name];
   }
+  const wantsOutput = startOpensWebMidiOutput();
   // The program's caption names the page and every box, as it names the desktop's windows.
   document.title = module.UTF8ToString(core.webCaption());
   dialogs.setCaption(document.title);
@@ -203,7 +211,7 @@ async function start() {
   if (access) access.then((a) => { if (a && !page.ended()) midi.setAccess(a); });
   listen();
   // For the tests and the benchmark, which look at the page from outside.
-  window.plinkett = { page, midi, synth, menu, core };
+  window.plinkett = { synth };
 }
 
 start();

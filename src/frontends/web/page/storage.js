@@ -21,11 +21,3 @@ export function storageWrite(path, bytes) {
     return false;
   }
 }
-
-// The name of the device the settings remember, from the companion the core keeps beside them
-// ("id\nname\n"): the page waits for Web MIDI at the start only when that is a Web MIDI output.
-export function rememberedDeviceName(settingsFolder) {
-  const bytes = storageRead(`${settingsFolder}PLINKETT.DEV`);
-  if (bytes === null) return '';
-  return new TextDecoder().decode(bytes).split('\n')[1] ?? '';
-}

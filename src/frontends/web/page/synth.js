@@ -53,6 +53,7 @@ export function createSynth({ say }) {
       send = await (context.audioWorklet ? loadWorklet(bank) : loadScript(bank));
     } catch (error) {
       say(`The built-in synthesizer could not load its sounds (${error.message}); it stays silent.`);
+      send = () => {};  // what comes from now on is dropped, not kept for ever
       waiting = [];
       return;
     }
