@@ -1,6 +1,8 @@
 #include "app/main_window.h"
 
 #include <cstring>
+#include <string>
+#include <utility>
 
 #include "app/help_path.h"
 #include "app/window_placement.h"
@@ -83,12 +85,16 @@ void onCreate() {
 bool deviceOpenedAtStart(int32_t& deviceId, char (&name)[plat::kDeviceNameSize]) {
   // Read as the start reads them, which it does again: what was in the record before stays.
   const PersistedSettings untouched = app.settings;
+  std::string settingsFile = std::move(app.shell.settingsPath);
+  std::string nameFile = std::move(app.shell.deviceNamePath);
   settingsPath();
   loadSettings();
   const bool opens = app.settings.openAtStart != 0;
   deviceId = app.settings.savedDeviceId;
   std::memcpy(name, app.midi.deviceName, sizeof name);
   app.settings = untouched;
+  app.shell.settingsPath = std::move(settingsFile);
+  app.shell.deviceNamePath = std::move(nameFile);
   app.midi.deviceName[0] = '\0';
   return opens;
 }

@@ -10,7 +10,8 @@ namespace {
 
 enum BlackName : int32_t { kCSharp, kDSharp, kFSharp, kGSharp, kASharp, kBlackNameCount };
 
-constexpr const char* kSharpNames[kBlackNameCount] = {"C#", "D#", "F#", "G#", "A#"};
+// The sharps are the texts the state record starts with.
+constexpr KeyLabels kSharps{};
 constexpr const char* kFlatNames[kBlackNameCount] = {"Db", "Eb", "Gb", "Ab", "Bb"};
 
 // The one modifiable text per black semitone, in the state record: every black slot points there.
@@ -214,6 +215,7 @@ int32_t octaveStep(const KeyLayout& layout) {
 }
 
 void relabelBlackKeys(int32_t showFlats) {
-  const char* const* wanted = showFlats != 0 ? kFlatNames : kSharpNames;
-  for (int32_t i = 0; i < kBlackNameCount; ++i) std::memcpy(black[i], wanted[i], 3);
+  for (int32_t i = 0; i < kBlackNameCount; ++i) {
+    std::memcpy(black[i], showFlats != 0 ? kFlatNames[i] : kSharps.black[i], 3);
+  }
 }

@@ -9,6 +9,7 @@
 #include "keyboard/key_grid.h"
 #include "keyboard/transpose.h"
 #include "midi/midi_output.h"
+#include "platform/events.h"
 #include "platform/platform.h"
 
 namespace {
@@ -69,12 +70,10 @@ void handleEscape(bool release) {
   resetAllChannels();
 }
 
-// One menu step, as the Transpose menu takes it, with the menu's repaint.
+// One menu step: the Transpose menu's own command, repaint and all.
 void stepTranspose(bool up) {
   const int32_t commandId = transposeItemToward(app.settings.layout, app.settings.transpose, up);
-  if (commandId == 0) return;
-  setTranspose(commandId);
-  plat::invalidateClient();
+  if (commandId != 0) dispatchCommand(commandId);
 }
 
 // The bar limits the result to 1..127; the sum is pinned to the int32 range first so that a

@@ -65,9 +65,17 @@ constexpr PortDriver kSynthDriver{openSynth, sendToSynth, closeSynth};
 constexpr PortDriver kAlsaDriver{openAlsa, sendToAlsa, closeAlsa};
 constexpr PortDriver kJackDriver{openJack, sendToJack, closeJack};
 
-// By MidiDeviceKind: our own port and a destination differ only in what the open connects to.
-constexpr const PortDriver* kDrivers[] = {&kSynthDriver, &kAlsaDriver, &kJackDriver, &kAlsaDriver, &kJackDriver};
-static_assert(std::size(kDrivers) == static_cast<std::size_t>(MidiDeviceKind::JackPort) + 1);
+// Our own port and a destination differ only in what the open connects to.
+const PortDriver* driverOf(MidiDeviceKind kind) {
+  switch (kind) {
+    case MidiDeviceKind::BuiltinSynth: return &kSynthDriver;
+    case MidiDeviceKind::AlsaOwnPort:
+    case MidiDeviceKind::AlsaPort: return &kAlsaDriver;
+    case MidiDeviceKind::JackOwnPort:
+    case MidiDeviceKind::JackPort: return &kJackDriver;
+  }
+  return &kSynthDriver;  // not reached: every kind is above
+}
 
 struct OpenPort {
   MidiDevice device;                   // what was opened, to find it again in later listings
@@ -163,7 +171,7 @@ bool midiOutOpen(int32_t deviceId, MidiHandle& handle) {
   auto port = std::make_unique<OpenPort>();
   port->device = *device;
   port->viaMapper = deviceId == -1;
-  port->driver = kDrivers[static_cast<std::size_t>(device->kind)];
+  port->driver = driverOf(device->kind);
   std::string why;
   port->port = port->driver->open(*device, why);
   if (port->port == nullptr) {
